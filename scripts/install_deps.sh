@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, run and test. Idempotent:
+# packages already present are not fetched again.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  qt6-base-dev qt6-base-dev-tools
+  # speech engine
+  libespeak-ng-dev espeak-ng-data espeak-ng libsoxr-dev libspeex-dev
+  # sound output
+  libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
+  # tests: window, fonts, independent audio readers
+  xvfb xauth xdotool fonts-wqy-zenhei sox python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,27 @@
+#include "app/main_window.h"
+#include "app/process_state.h"
+#include "engine/carried_images.h"
+#include "engine/tts_engine.h"
+#include "platform/message_box.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString program_folder = QCoreApplication::applicationDirPath();
+    QDir::setCurrent(program_folder);
+
+    ProcessState state;
+    TtsEngine engine(carried_engine_images(), {QString::fromUtf8(LUMENO_LIBRARY_DIR), program_folder});
+    engine.set_fatal_handler(message_box::fatal_missing_export);
+
+    MainWindow window(state, engine);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window.move(MainWindow::centred_position(screen->size()));
+    window.on_created();
+    window.show();
+    return QApplication::exec();
+}

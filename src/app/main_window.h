@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/controls.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QCloseEvent;
+class QLabel;
+struct ProcessState;
+class TtsEngine;
+
+// The program's only window: every control at its designed place, the status panel, and the
+// thirteen event bindings. Start-up runs in on_created (before the window takes input) and
+// shutdown in on_close_query.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // The web address shown in the status bar, without its scheme.
+    static constexpr const char16_t *kWebAddress = u"lumeno.example.org";
+    static constexpr int kOuterWidth = 671;
+    static constexpr int kOuterHeight = 482;
+
+    MainWindow(ProcessState &state, TtsEngine &engine, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    const Controls &controls() const { return m_controls; }
+
+    void show_status(const QString &text);
+    void on_created();
+    void on_close_query();
+    void on_status_bar_pressed(int x, int y, Qt::KeyboardModifiers keys);
+
+    // Top-left corner that centres the designed outer size on a screen of this size.
+    static QPoint centred_position(const QSize &screen);
+
+    // Until a feedback window exists the left part of the status bar opens nothing; tests and
+    // later modules can attach one.
+    void set_feedback_opener(std::function<void()> opener) { m_open_feedback = std::move(opener); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void build_controls();
+    void wire_events();
+
+    ProcessState &m_state;
+    TtsEngine &m_engine;
+    Controls m_controls;
+    std::function<void()> m_open_feedback;
+    bool m_closed = false;
+
+    struct Modules;
+    std::unique_ptr<Modules> m_modules;
+};

@@ -1,0 +1,15 @@
+#include "engine/carried_images.h"
+
+// Defined by carried_images.S, which includes the built library files byte for byte.
+extern "C" {
+extern const char lumeno_msc_image[];
+extern const char lumeno_msc_image_end[];
+extern const char lumeno_codec_image[];
+extern const char lumeno_codec_image_end[];
+}
+
+EngineImages carried_engine_images()
+{
+    return {QByteArrayView(lumeno_msc_image, lumeno_msc_image_end - lumeno_msc_image),
+            QByteArrayView(lumeno_codec_image, lumeno_codec_image_end - lumeno_codec_image)};
+}

@@ -1,0 +1,148 @@
+#include "engine/tts_engine.h"
+
+#include "app/process_state.h"
+#include "platform/library_deploy.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr const char *kServiceAddress = "tts.lumeno.example.org:80/index.htm";
+constexpr const char *kTimeoutMs = "10000";
+constexpr const char *kCloseHint = "正常关闭";
+
+QString in_folder(const QString &folder, const char *file)
+{
+    return folder + u'/' + QString::fromLatin1(file);
+}
+
+void default_fatal(const QString &library, const QString &operation)
+{
+    std::fprintf(stderr, "运行时出错!\n错误信息：\n无法找到指定DLL库文件“%s”中的输出命令“%s”\n",
+                 library.toUtf8().constData(), operation.toUtf8().constData());
+}
+
+} // namespace
+
+TtsEngine::TtsEngine(EngineImages images, EngineFolders folders)
+    : m_images(images)
+    , m_folders(std::move(folders))
+    , m_fatal(default_fatal)
+{
+}
+
+void TtsEngine::use_api(const MscApi &api)
+{
+    m_api = api;
+    m_loaded = true;
+}
+
+void TtsEngine::deploy()
+{
+    const struct {
+        QByteArrayView image;
+        const char *file;
+    } libraries[] = {{m_images.engine, kEngineLibrary}, {m_images.codec, kCodecLibrary}};
+    for (const auto &lib : libraries) {
+        deploy_library(lib.image, in_folder(m_folders.system, lib.file), in_folder(m_folders.program, lib.file),
+                       KeepExisting::AnyFileOrFolder);
+    }
+}
+
+QByteArray TtsEngine::application_id()
+{
+    // Kept out of the binary's plain strings: the id is joined from single characters.
+    QByteArray id;
+    id += QByteArray::number(7);
+    id += static_cast<char>(0x6c); // l
+    id += QByteArray::number(2);
+    id += static_cast<char>(0x6d); // m
+    id += QByteArray::number(9);
+    id += static_cast<char>(0x6e); // n
+    id += QByteArray::number(4);
+    id += static_cast<char>(0x6f); // o
+    return id;
+}
+
+void TtsEngine::prepare_configuration()
+{
+    m_config.server_url = kServiceAddress;
+    m_config.appid = application_id();
+    m_config.timeout = kTimeoutMs;
+    m_config.coding_libs = kCodecLibrary;
+    m_config.max_text_size = QByteArray::number(kTextLimit);
+}
+
+QByteArray TtsEngine::configuration_text() const
+{
+    return "server_url=" + m_config.server_url + ",appid=" + m_config.appid + ",timeout=" + m_config.timeout
+        + ",coding_libs=" + m_config.coding_libs + ",max_text_size=" + m_config.max_text_size;
+}
+
+void TtsEngine::initialise(const std::function<void()> &fill_options,
+                           const std::function<void(const QString &)> &show_status)
+{
+    deploy();
+    prepare_configuration();
+    if (fill_options)
+        fill_options();
+    const QByteArray config = configuration_text();
+    const int result = api("QTTSInit").init(config.constData());
+    if (show_status)
+        show_status(result == 0 ? QStringLiteral("已成功连接服务器") : QStringLiteral("初始化失败"));
+}
+
+int TtsEngine::end_session()
+{
+    if (m_session_id.isEmpty())
+        return 0;
+    return api("QTTSSessionEnd").session_end(m_session_id.constData(), kCloseHint);
+}
+
+int TtsEngine::finalise()
+{
+    const int result = api("QTTSFini").fini();
+    m_finalised = true;
+    return result;
+}
+
+const MscApi &TtsEngine::api(const char *operation)
+{
+    if (!m_loaded)
+        m_loaded = load(operation);
+    return m_api;
+}
+
+bool TtsEngine::load(const char *operation)
+{
+    const QString candidates[] = {in_folder(m_folders.program, kEngineLibrary),
+                                  in_folder(m_folders.system, kEngineLibrary),
+                                  QString::fromLatin1(kEngineLibrary)};
+    for (const QString &candidate : candidates) {
+        // A folder path that does not exist would make dlopen search elsewhere; skip it.
+        if (candidate.contains(u'/') && !QFile::exists(candidate))
+            continue;
+        if (m_library.open(candidate))
+            break;
+    }
+    const char *missing = m_library.is_open() ? nullptr : operation;
+    const auto resolve = [this, &missing](auto &slot, const char *name) {
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(m_library.resolve(name));
+        if (slot == nullptr && missing == nullptr)
+            missing = name;
+    };
+    resolve(m_api.init, "QTTSInit");
+    resolve(m_api.session_begin, "QTTSSessionBegin");
+    resolve(m_api.text_put, "QTTSTextPut");
+    resolve(m_api.audio_get, "QTTSAudioGet");
+    resolve(m_api.session_end, "QTTSSessionEnd");
+    resolve(m_api.fini, "QTTSFini");
+    if (missing != nullptr) {
+        m_fatal(QString::fromLatin1(kEngineLibrary), QString::fromLatin1(missing));
+        std::exit(-1);
+    }
+    return true;
+}

@@ -1,0 +1,76 @@
+#include "platform/file_dialog.h"
+
+#include <QFileDialog>
+#include <QWidget>
+
+#include <deque>
+
+namespace {
+
+std::deque<std::optional<QString>> &answers()
+{
+    static std::deque<std::optional<QString>> queue;
+    return queue;
+}
+
+} // namespace
+
+FileDialog::FileDialog(QWidget *owner)
+    : QObject(owner)
+    , m_owner(owner)
+    , m_filter(QStringLiteral("文本文档(*.txt)|*.txt"))
+{
+    setObjectName(QStringLiteral("导出"));
+}
+
+void FileDialog::configure(Mode mode, const QString &initial_name, const QString &filter)
+{
+    m_mode = mode;
+    m_initial_name = initial_name;
+    m_filter = filter;
+}
+
+QString FileDialog::to_name_filter(const QString &filter)
+{
+    const qsizetype bar = filter.indexOf(u'|');
+    if (bar < 0)
+        return filter;
+    const QString description = filter.left(bar);
+    const QString pattern = filter.mid(bar + 1);
+    // Qt reads the patterns from the last parentheses of the description.
+    if (description.endsWith(u')'))
+        return description;
+    return description + QStringLiteral(" (") + pattern + u')';
+}
+
+std::optional<QString> FileDialog::exec()
+{
+    if (!answers().empty()) {
+        std::optional<QString> answer = answers().front();
+        answers().pop_front();
+        return answer;
+    }
+    QFileDialog dialog(m_owner);
+    dialog.setAcceptMode(m_mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(m_mode == Mode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(to_name_filter(m_filter));
+    if (m_mode == Mode::Save) {
+        const QString pattern = m_filter.section(u'|', 1);
+        if (pattern.startsWith(QStringLiteral("*.")))
+            dialog.setDefaultSuffix(pattern.mid(2));
+    }
+    dialog.selectFile(m_initial_name);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void FileDialog::answer_next(std::optional<QString> path)
+{
+    answers().push_back(std::move(path));
+}
+
+int FileDialog::pending_answers()
+{
+    return static_cast<int>(answers().size());
+}

@@ -1,0 +1,22 @@
+#include "platform/shared_library.h"
+
+#include <QFile>
+
+#include <dlfcn.h>
+
+bool SharedLibrary::open(const QString &path_or_name)
+{
+    if (m_handle != nullptr)
+        return true;
+    m_handle = dlopen(QFile::encodeName(path_or_name).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (m_handle == nullptr) {
+        const char *why = dlerror();
+        m_error = why != nullptr ? QString::fromLocal8Bit(why) : QString();
+    }
+    return m_handle != nullptr;
+}
+
+void *SharedLibrary::resolve(const char *symbol) const
+{
+    return m_handle != nullptr ? dlsym(m_handle, symbol) : nullptr;
+}

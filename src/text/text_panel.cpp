@@ -1,0 +1,89 @@
+#include "text/text_panel.h"
+
+#include "app/process_state.h"
+#include "platform/file_dialog.h"
+#include "platform/gbk.h"
+#include "platform/message_box.h"
+#include "text/text_box.h"
+#include "text/text_file.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+namespace {
+
+// Enough past the limit for the last character that may still fit to be read whole.
+constexpr qsizetype kImportReadAhead = 8;
+
+// The widget text that the first limit bytes of bytes stand for. A CR LF is one line break
+// in the widget, so a cut between CR and LF drops the CR too.
+QString prefix_within_limit(const QByteArray &bytes, qsizetype limit)
+{
+    QByteArray kept = gbk::cut(bytes, limit);
+    if (kept.endsWith('\r') && bytes.size() > kept.size() && bytes.at(kept.size()) == '\n')
+        kept.chop(1);
+    QString text = gbk::decode(kept);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+} // namespace
+
+TextPanel::TextPanel(const Controls &controls)
+    : m_controls(controls)
+{
+}
+
+void TextPanel::update_count()
+{
+    QPlainTextEdit *box = m_controls.text;
+    QByteArray bytes = text_box_bytes(box);
+    if (bytes.size() > kTextLimit) {
+        const QString kept = prefix_within_limit(bytes, kTextLimit);
+        const QString whole = box->toPlainText();
+        if (whole.startsWith(kept)) {
+            // Removing the tail in place keeps the caret where the user is typing; the
+            // removal raises the content-changed event once more, which finds the text short
+            // enough and only refreshes the label.
+            QTextCursor tail(box->document());
+            tail.setPosition(static_cast<int>(kept.size()));
+            tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            tail.removeSelectedText();
+        } else {
+            box->setPlainText(kept);
+        }
+        bytes = text_box_bytes(box);
+    }
+    m_controls.count_label->setText(QStringLiteral("字符数：%1/%2").arg(bytes.size()).arg(kTextLimit));
+}
+
+void TextPanel::paste()
+{
+    const QClipboard *clipboard = QGuiApplication::clipboard();
+    m_controls.text->setPlainText(clipboard != nullptr ? clipboard->text() : QString());
+}
+
+void TextPanel::clear()
+{
+    m_controls.text->setPlainText(QString());
+}
+
+void TextPanel::import_txt()
+{
+    FileDialog *dialog = m_controls.dialog;
+    dialog->configure(FileDialog::Mode::Open, QString(), QStringLiteral("文本文档(*.txt)|*.txt"));
+    const std::optional<QString> path = dialog->exec();
+    if (!path)
+        return;
+    const std::optional<QByteArray> bytes = read_text_file(*path, kTextLimit + kImportReadAhead);
+    if (!bytes) {
+        // The user's text stays: a file we cannot read must not wipe it.
+        message_box::information(QStringLiteral("无法读取文件:") + QDir::toNativeSeparators(*path));
+        return;
+    }
+    set_text_box_bytes(m_controls.text, *bytes);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/controls.h"
+
+// The "输入文本" group: the text box, its byte limit and count label, import, paste, clear.
+class TextPanel final {
+public:
+    explicit TextPanel(const Controls &controls);
+
+    // Content-changed handler of the text box: cuts the text to the limit, refreshes the count.
+    void update_count();
+    void paste();
+    void clear();
+    void import_txt();
+
+private:
+    const Controls &m_controls;
+};
