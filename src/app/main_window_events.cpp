@@ -30,7 +30,10 @@ void MainWindow::on_created()
     m_state.version_text = "1.0";
     // The designed caption already carries the version, so it is built from the product name.
     setWindowTitle(kProductName + u'V' + QString::fromLatin1(m_state.version_text));
-    m_engine.initialise([] {}, [this](const QString &text) { show_status(text); });
+    Modules &m = *m_modules;
+    // Loading the saved settings ends with the count refresh, which also enforces the limit.
+    const auto load_settings = [&m] { m.text_panel.update_count(); };
+    m_engine.initialise(load_settings, [this](const QString &text) { show_status(text); });
 }
 
 void MainWindow::on_close_query()

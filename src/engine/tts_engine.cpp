@@ -1,6 +1,7 @@
 #include "engine/tts_engine.h"
 
 #include "app/process_state.h"
+#include "platform/gbk.h"
 #include "platform/library_deploy.h"
 
 #include <QFile>
@@ -12,7 +13,6 @@ namespace {
 
 constexpr const char *kServiceAddress = "tts.lumeno.example.org:80/index.htm";
 constexpr const char *kTimeoutMs = "10000";
-constexpr const char *kCloseHint = "正常关闭";
 
 QString in_folder(const QString &folder, const char *file)
 {
@@ -99,7 +99,8 @@ int TtsEngine::end_session()
 {
     if (m_session_id.isEmpty())
         return 0;
-    return api("QTTSSessionEnd").session_end(m_session_id.constData(), kCloseHint);
+    static const QByteArray hint = gbk::encode(QStringLiteral("正常关闭"));
+    return api("QTTSSessionEnd").session_end(m_session_id.constData(), hint.constData());
 }
 
 int TtsEngine::finalise()
