@@ -15,7 +15,9 @@ int main(int argc, char *argv[])
     QDir::setCurrent(program_folder);
 
     ProcessState state;
-    TtsEngine engine(carried_engine_images(), {QString::fromUtf8(LUMENO_LIBRARY_DIR), program_folder});
+    // A relocated installation names its library folder in the environment.
+    const QString system_folder = qEnvironmentVariable("LUMENO_LIBRARY_DIR", QStringLiteral(LUMENO_LIBRARY_DIR));
+    TtsEngine engine(carried_engine_images(), {system_folder, program_folder});
     engine.set_fatal_handler(message_box::fatal_missing_export);
 
     MainWindow window(state, engine);

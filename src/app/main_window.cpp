@@ -89,7 +89,7 @@ MainWindow::MainWindow(ProcessState &state, TtsEngine &engine, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Lumeno语音合成工具V1.0"));
     build_controls();
-    m_modules = std::make_unique<Modules>(m_controls, m_state, m_engine);
+    m_modules = std::make_unique<Modules>(*this, m_controls, m_state, m_engine);
     wire_events();
 }
 
@@ -173,6 +173,7 @@ void MainWindow::build_controls()
 void MainWindow::show_status(const QString &text)
 {
     m_controls.status_panel->setText(text);
+    emit status_shown(text);
 }
 
 QPoint MainWindow::centred_position(const QSize &screen)

@@ -11,6 +11,7 @@ class QCloseEvent;
 class QLabel;
 struct ProcessState;
 class TtsEngine;
+class SynthesisRun;
 
 // The program's only window: every control at its designed place, the status panel, and the
 // thirteen event bindings. Start-up runs in on_created (before the window takes input) and
@@ -28,6 +29,7 @@ public:
     ~MainWindow() override;
 
     const Controls &controls() const { return m_controls; }
+    SynthesisRun &synthesis_run();
 
     void show_status(const QString &text);
     void on_created();
@@ -40,6 +42,10 @@ public:
     // Until a feedback window exists the left part of the status bar opens nothing; tests and
     // later modules can attach one.
     void set_feedback_opener(std::function<void()> opener) { m_open_feedback = std::move(opener); }
+
+signals:
+    // Every text written to the status panel, in order (assistive tools and tests follow it).
+    void status_shown(const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -3,6 +3,8 @@
 
 #include "app/process_state.h"
 #include "app/window_modules.h"
+#include "audio/audio_export.h"
+#include "audio/audio_player.h"
 #include "engine/tts_engine.h"
 
 #include <QComboBox>
@@ -15,6 +17,11 @@ const QString kProductName = QStringLiteral("Lumeno语音合成工具");
 
 } // namespace
 
+SynthesisRun &MainWindow::synthesis_run()
+{
+    return m_modules->run;
+}
+
 void MainWindow::wire_events()
 {
     const Controls &c = m_controls;
@@ -23,6 +30,15 @@ void MainWindow::wire_events()
     connect(c.clear, &QPushButton::clicked, this, [&m] { m.text_panel.clear(); });
     connect(c.paste, &QPushButton::clicked, this, [&m] { m.text_panel.paste(); });
     connect(c.import_txt, &QPushButton::clicked, this, [&m] { m.text_panel.import_txt(); });
+    connect(c.stop, &QPushButton::clicked, this, [] { AudioPlayer::stop_all(); });
+    connect(c.start, &QPushButton::clicked, this, [&m] { m.run.start(); });
+    connect(c.save, &QPushButton::clicked, this,
+            [this, &c] { AudioExport::save_voice(m_state.audio_buffer, *c.dialog); });
+    connect(c.defaults, &QPushButton::clicked, this, [&m] { m.option_lists.restore_defaults(); });
+    // Only a pick by the user rebuilds the dependent list: code that sets a selection
+    // calls the rebuild itself.
+    connect(c.engine_type, &QComboBox::activated, this, [&m] { m.voices.fill_voice_list(); });
+    connect(c.audio_encoding, &QComboBox::activated, this, [&m] { m.option_lists.fill_compression_levels(); });
 }
 
 void MainWindow::on_created()
@@ -33,7 +49,8 @@ void MainWindow::on_created()
     Modules &m = *m_modules;
     // Loading the saved settings ends with the count refresh, which also enforces the limit.
     const auto load_settings = [&m] { m.text_panel.update_count(); };
-    m_engine.initialise(load_settings, [this](const QString &text) { show_status(text); });
+    m_engine.initialise([&m, &load_settings] { m.option_lists.fill(load_settings); },
+                        [this](const QString &text) { show_status(text); });
 }
 
 void MainWindow::on_close_query()
@@ -41,6 +58,9 @@ void MainWindow::on_close_query()
     if (m_closed)
         return;
     m_closed = true;
+    // A run still waiting for audio stops polling first; the session it opened is then
+    // ended here, once, before the engine is finalised.
+    m_modules->run.abandon();
     if (m_engine.end_session() == 0)
         m_engine.finalise();
 }

@@ -89,10 +89,17 @@ void TtsEngine::initialise(const std::function<void()> &fill_options,
     prepare_configuration();
     if (fill_options)
         fill_options();
-    const QByteArray config = configuration_text();
-    const int result = api("QTTSInit").init(config.constData());
+    const int result = start_engine();
     if (show_status)
         show_status(result == 0 ? QStringLiteral("已成功连接服务器") : QStringLiteral("初始化失败"));
+}
+
+int TtsEngine::start_engine()
+{
+    if (m_config.appid.isEmpty())
+        prepare_configuration();
+    const QByteArray config = configuration_text();
+    return api("QTTSInit").init(config.constData());
 }
 
 int TtsEngine::end_session()

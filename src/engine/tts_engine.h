@@ -41,6 +41,8 @@ public:
     // settings, so the window is complete whatever the engine says), then initialises the
     // engine and reports "已成功连接服务器" or "初始化失败".
     void initialise(const std::function<void()> &fill_options, const std::function<void(const QString &)> &show_status);
+    // Prepares the configuration and hands it to the engine; the engine's result.
+    int start_engine();
     int end_session();
     int finalise();
 

@@ -1,0 +1,40 @@
+#include "audio/audio_export.h"
+
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace {
+
+bool write_whole(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+void AudioExport::save_voice(const QByteArray &audio_buffer, FileDialog &dialog)
+{
+    if (audio_buffer.isEmpty()) {
+        message_box::information(QStringLiteral("请先合成语音再进行导出！"));
+        return;
+    }
+    dialog.configure(FileDialog::Mode::Save, QStringLiteral("合成语音.wav"), QStringLiteral("文本文档(*.wav)|*.wav"));
+    const std::optional<QString> path = dialog.exec();
+    if (!path)
+        return;
+    const QString shown = QDir::toNativeSeparators(*path);
+    if (write_whole(*path, audio_buffer))
+        message_box::information(QStringLiteral("导出成功:") + shown);
+    else
+        message_box::information(QStringLiteral("导出失败:") + shown);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+
+// Background playback of WAV files held in memory. Every play starts an independent player
+// with a feeding thread of its own; stop_all asks all of them to stop. Call play and stop_all
+// from one thread (the window's); the waiting helpers may be called from anywhere.
+class AudioPlayer final {
+public:
+    AudioPlayer() = delete;
+
+    // Starts playing a copy of the WAV's audio and returns at once. False when the bytes are
+    // not a playable WAV file; then nothing plays. Without a sound device the player plays
+    // nothing and ends by itself after the feeding watchdog (8888 ms).
+    static bool play(const QByteArray &wav, bool loop = false);
+
+    // Signals every live player to stop and returns without waiting; the sound is cut by the
+    // output's reset as soon as each feeding thread wakes.
+    static void stop_all();
+
+    // Number of players not yet ended.
+    static int live_count();
+
+    // Waits until no player is live and all their threads have finished, at most timeout_ms
+    // (negative: no limit). True when that happened. Call it before the process exits.
+    static bool wait_idle(int timeout_ms);
+
+    static constexpr int kBlockCount = 20;
+    static constexpr int kBlockSize = 15360;
+    static constexpr int kWatchdogMs = 8888;
+};

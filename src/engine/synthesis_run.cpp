@@ -1,0 +1,144 @@
+#include "engine/synthesis_run.h"
+
+#include "app/process_state.h"
+#include "audio/audio_player.h"
+#include "audio/wav_builder.h"
+#include "engine/session_params.h"
+#include "engine/synthesis_options.h"
+#include "engine/tts_engine.h"
+#include "platform/gbk.h"
+#include "text/text_box.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+SynthesisRun::SynthesisRun(const Controls &controls, TtsEngine &engine, const VoiceCatalogue &voices,
+                           ProcessState &state, StatusSink show_status)
+    : m_controls(controls)
+    , m_engine(engine)
+    , m_voices(voices)
+    , m_state(state)
+    , m_show_status(std::move(show_status))
+{
+}
+
+void SynthesisRun::set_busy(bool busy)
+{
+    m_controls.start->setEnabled(!busy);
+    m_controls.start->setText(busy ? QStringLiteral("正在合成") : QStringLiteral("开始合成"));
+}
+
+void SynthesisRun::start()
+{
+    if (m_running || m_engine.finalised())
+        return;
+    if (gbk::remove_spaces(text_box_bytes(m_controls.text)).isEmpty()) {
+        m_controls.text->setFocus();
+        m_show_status(QStringLiteral("请输入要合成语音的文本"));
+        return;
+    }
+    // The voice and the level can lose their selection through saved settings; the word-mapped
+    // lists cannot be sent without one either.
+    const QComboBox *required[] = {m_controls.voice, m_controls.compression, m_controls.speed, m_controls.volume,
+                                   m_controls.text_type};
+    for (const QComboBox *list : required) {
+        if (list->currentIndex() < 0) {
+            m_show_status(QStringLiteral("请将合成参数设置完整!"));
+            return;
+        }
+    }
+
+    if (!m_engine.session_id().isEmpty())
+        m_engine.end_session();
+
+    const QByteArray params = SessionParams::build(read_synthesis_options(m_controls, m_voices));
+    int error = 0;
+    const char *id = m_engine.api("QTTSSessionBegin").session_begin(params.constData(), &error);
+    m_engine.session_id() = id != nullptr ? QByteArray(id) : QByteArray();
+    if (error != 0 || m_engine.session_id().isEmpty()) {
+        m_show_status(QStringLiteral("启动会话失败，请检查appid是否可用"));
+        return;
+    }
+
+    set_busy(true);
+    // The text goes exactly as the box holds it, spaces included.
+    const QByteArray text = text_box_bytes(m_controls.text);
+    const int put = m_engine.api("QTTSTextPut")
+                        .text_put(m_engine.session_id().constData(), text.constData(),
+                                  static_cast<unsigned int>(text.size()), "");
+    if (put != 0) {
+        m_show_status(QStringLiteral("发送转换文本失败"));
+        set_busy(false);
+        return;
+    }
+    m_show_status(QStringLiteral("成功发送转换文本,等待返回结果中..."));
+    collect();
+}
+
+void SynthesisRun::collect()
+{
+    m_running = true;
+    m_abandoned = false;
+    QByteArray audio;
+    const Outcome outcome = poll(audio);
+    m_running = false;
+    if (outcome == Outcome::Abandoned)
+        return;
+    if (outcome == Outcome::Failed) {
+        // The previous result stays playable and savable.
+        set_busy(false);
+        m_show_status(QStringLiteral("合成失败，请重试"));
+        return;
+    }
+    // The format list is read now: a change made during the run applies to this result.
+    const QByteArray wav =
+        WavBuilder::wrap(audio, WavBuilder::sample_rate_for_format(m_controls.audio_format->currentIndex()));
+    AudioPlayer::stop_all();
+    AudioPlayer::play(wav);
+    set_busy(false);
+    m_state.audio_buffer = wav;
+    m_show_status(QStringLiteral("语音已合成"));
+}
+
+SynthesisRun::Outcome SynthesisRun::poll(QByteArray &audio)
+{
+    QElapsedTimer since_audio;
+    since_audio.start();
+    int status = 0;
+    while (status != kSynthDone) {
+        if (m_abandoned)
+            return Outcome::Abandoned;
+        unsigned int length = 0;
+        int error = 0;
+        const void *chunk = m_engine.api("QTTSAudioGet")
+                                .audio_get(m_engine.session_id().constData(), &length, &status, &error);
+        if (error != 0)
+            return Outcome::Failed;
+        if (chunk != nullptr && length != 0) {
+            // The chunk is the engine's until its next call, which an event handler may make.
+            audio.append(static_cast<const char *>(chunk), length);
+            since_audio.restart();
+            m_show_status(QStringLiteral("正在合成语音,请稍候..."));
+            QCoreApplication::processEvents();
+        } else if (status != kSynthDone) {
+            if (since_audio.elapsed() > m_no_audio_timeout_ms)
+                return Outcome::Failed;
+            wait_handling_events();
+        }
+    }
+    return m_abandoned ? Outcome::Abandoned : Outcome::Done;
+}
+
+void SynthesisRun::wait_handling_events()
+{
+    // A short nested loop instead of a sleep: events are handled the moment they arrive, and
+    // the engine is not polled back to back.
+    QEventLoop loop;
+    QTimer::singleShot(kIdleWaitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}

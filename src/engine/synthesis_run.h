@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/controls.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class TtsEngine;
+class VoiceCatalogue;
+struct ProcessState;
+
+// One synthesis of the text box content: checks, a fresh engine session, the text handed
+// over in one piece, the audio collected while the window keeps handling events, then the
+// WAV played and kept for saving. Everything the user sees goes to the status panel.
+class SynthesisRun final {
+public:
+    using StatusSink = std::function<void(const QString &)>;
+
+    SynthesisRun(const Controls &controls, TtsEngine &engine, const VoiceCatalogue &voices, ProcessState &state,
+                 StatusSink show_status);
+
+    void start();
+    void set_busy(bool busy);
+    bool running() const { return m_running; }
+
+    // Makes a run under way stop polling at its next pass without calling the engine again,
+    // so the session can be ended and the engine finalised under it (closing the window).
+    void abandon() { m_abandoned = true; }
+
+    // How long a pass without audio waits while handling window events.
+    static constexpr int kIdleWaitMs = 4;
+    // Without audio for this long the engine is taken as gone: the engine's own time-out.
+    void set_no_audio_timeout(int ms) { m_no_audio_timeout_ms = ms; }
+
+private:
+    enum class Outcome { Done, Failed, Abandoned };
+
+    void collect();
+    Outcome poll(QByteArray &audio);
+    void wait_handling_events();
+
+    const Controls &m_controls;
+    TtsEngine &m_engine;
+    const VoiceCatalogue &m_voices;
+    ProcessState &m_state;
+    StatusSink m_show_status;
+    bool m_running = false;
+    bool m_abandoned = false;
+    int m_no_audio_timeout_ms = 10000;
+};

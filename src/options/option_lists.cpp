@@ -1,0 +1,82 @@
+#include "options/option_lists.h"
+
+#include "options/list_selection.h"
+#include "options/voice_catalogue.h"
+#include "platform/gbk.h"
+
+#include <QComboBox>
+
+using option_tables::FixedList;
+
+OptionLists::OptionLists(const Controls &controls, VoiceCatalogue &voices)
+    : m_controls(controls)
+    , m_voices(voices)
+{
+}
+
+QComboBox *OptionLists::list(FixedList which) const
+{
+    switch (which) {
+    case FixedList::EngineType:
+        return m_controls.engine_type;
+    case FixedList::Speed:
+        return m_controls.speed;
+    case FixedList::Volume:
+        return m_controls.volume;
+    case FixedList::TextType:
+        return m_controls.text_type;
+    case FixedList::TextEncoding:
+        return m_controls.text_encoding;
+    case FixedList::Numbers:
+        return m_controls.numbers;
+    case FixedList::Background:
+        return m_controls.background;
+    case FixedList::AudioEncoding:
+        return m_controls.audio_encoding;
+    case FixedList::AudioFormat:
+        return m_controls.audio_format;
+    }
+    return nullptr;
+}
+
+void OptionLists::fill(const std::function<void()> &load_settings)
+{
+    for (FixedList which : option_tables::kFillOrder)
+        list(which)->addItems(option_tables::items(which));
+    restore_defaults();
+    if (load_settings)
+        load_settings();
+    // The settings restore positions without raising `activated`; the voice and level
+    // positions they restored give way to the first voice and the encoding's default level.
+    m_voices.fill_voice_list();
+    fill_compression_levels();
+}
+
+void OptionLists::restore_defaults()
+{
+    using namespace option_tables;
+    select_by_position(m_controls.engine_type, kDefaultEngineType);
+    select_by_text(m_controls.speed, kDefaultSpeed.toString());
+    select_by_text(m_controls.volume, kDefaultVolume.toString());
+    select_by_position(m_controls.text_type, kDefaultTextType);
+    select_by_position(m_controls.numbers, kDefaultNumbers);
+    select_by_text(m_controls.text_encoding, kDefaultTextEncoding.toString());
+    select_by_position(m_controls.background, kDefaultBackground);
+    select_by_text(m_controls.audio_encoding, kDefaultAudioEncoding.toString());
+    select_by_text(m_controls.audio_format, kDefaultAudioFormat.toString());
+    m_voices.fill_voice_list();
+    fill_compression_levels();
+}
+
+void OptionLists::fill_compression_levels()
+{
+    QComboBox *levels = m_controls.compression;
+    levels->clear();
+    const option_tables::CompressionLevels offered =
+        option_tables::compression_levels(gbk::encode(m_controls.audio_encoding->currentText()));
+    levels->addItems(offered.items);
+    // Adding to an empty list selects its first item; the encoding's default must win, and
+    // no default means no selection.
+    if (offered.selected.isEmpty() || !select_by_text(levels, offered.selected))
+        select_by_position(levels, -1);
+}

@@ -1,0 +1,20 @@
+#include "options/voice_entries.h"
+
+#include "options/voice_table.h"
+#include "platform/gbk.h"
+
+#include <QString>
+
+QList<VoiceEntry> voice_entries(int engine_type)
+{
+    const auto types = voices::engine_types();
+    if (engine_type < 0 || static_cast<std::size_t>(engine_type) >= types.size())
+        return {};
+
+    QList<VoiceEntry> entries;
+    for (const voices::VoiceRecord &voice : types[static_cast<std::size_t>(engine_type)].voices) {
+        const QString display = QString::fromUtf8(voice.name) + u'(' + QString::fromUtf8(voice.description) + u')';
+        entries.append({gbk::encode(display), QByteArray(voice.id)});
+    }
+    return entries;
+}

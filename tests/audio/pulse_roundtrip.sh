@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Sound really reaches a sound server: plays a known WAV through the ALSA sound output into a
+# private PulseAudio daemon with a null sink, records the sink's monitor with parec and checks
+# that what arrived has the level, pitch and length of what was played; then checks that
+# stop_all ends a long sound early.
+#   pulse_roundtrip.sh PATH_TO_play_wav
+set -euo pipefail
+
+play_wav=${1:?usage: pulse_roundtrip.sh PATH_TO_play_wav}
+for tool in pulseaudio pactl parec python3; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install_deps.sh installs it)"; exit 1; }
+done
+
+work=$(mktemp -d)
+recorder=
+cleanup() {
+  [ -n "$recorder" ] && kill "$recorder" 2>/dev/null || true
+  # The daemon belongs to this script alone; its pid file is in the private runtime folder.
+  if [ -s "$work/run/pulse/pid" ]; then
+    kill "$(cat "$work/run/pulse/pid")" 2>/dev/null || true
+  fi
+  [ -n "${KEEP_WORK:-}" ] && echo "kept $work" || rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A private daemon: its own runtime folder, home and cookie, nothing from a desktop session.
+mkdir -m 700 "$work/run" "$work/home"
+export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" LUMENO_SOUND=alsa
+unset PULSE_SERVER PULSE_SINK PULSE_COOKIE || true
+sink=lumeno_roundtrip
+rate=16000
+
+# As root PulseAudio only warns ("not intended to be run as root"); --system is not needed
+# because the daemon serves this script's own user through the runtime folder.
+pulseaudio -D --exit-idle-time=-1 -n --log-target=stderr --log-level=error \
+  --load=module-native-protocol-unix \
+  --load="module-null-sink sink_name=$sink rate=$rate channels=1 format=s16le" 2>"$work/pulse.log"
+for _ in $(seq 50); do
+  pactl info >/dev/null 2>&1 && break
+  sleep 0.1
+done
+pactl info >/dev/null || { echo "PulseAudio did not start:"; cat "$work/pulse.log"; exit 1; }
+pactl set-default-sink "$sink"
+
+python3 - "$work" "$rate" <<'EOF'
+import math, struct, sys, wave
+folder, rate = sys.argv[1], int(sys.argv[2])
+for name, seconds in (("short.wav", 2.0), ("long.wav", 10.0)):
+    count = int(rate * seconds)
+    samples = (int(16384 * math.sin(2 * math.pi * 440 * i / rate)) for i in range(count))
+    with wave.open(f"{folder}/{name}", "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        w.writeframes(b"".join(struct.pack("<h", s) for s in samples))
+EOF
+
+# Records the sink while play_wav runs with the given arguments; prints play_wav's report.
+record() {
+  local out=$1
+  shift
+  parec -d "$sink.monitor" --raw --format=s16le --rate=$rate --channels=1 --latency-msec=20 >"$out" &
+  recorder=$!
+  sleep 0.5
+  "$play_wav" "$@"
+  sleep 0.5
+  kill "$recorder"
+  wait "$recorder" 2>/dev/null || true
+  recorder=
+}
+
+echo "== whole sound"
+record "$work/short.raw" "$work/short.wav"
+echo "== stopped after 1 s"
+record "$work/long.raw" "$work/long.wav" --stop-after 1000
+
+python3 - "$work" "$rate" <<'EOF'
+import array, math, sys
+folder, rate = sys.argv[1], int(sys.argv[2])
+
+def heard(name):
+    samples = array.array("h")
+    with open(f"{folder}/{name}", "rb") as f:
+        samples.frombytes(f.read())
+    loud = [i for i, s in enumerate(samples) if abs(s) > 2000]
+    if not loud:
+        sys.exit(f"{name}: nothing was heard")
+    part = samples[loud[0]:loud[-1] + 1]
+    seconds = len(part) / rate
+    rms = math.sqrt(sum(s * s for s in part) / len(part))
+    crossings = sum(1 for a, b in zip(part, part[1:]) if a < 0 <= b)
+    pitch = crossings / seconds
+    print(f"{name}: {seconds:.3f} s, rms {rms:.0f}, {pitch:.1f} Hz")
+    return seconds, rms, pitch
+
+failures = []
+seconds, rms, pitch = heard("short.raw")
+expected_rms = 16384 / math.sqrt(2)
+if abs(seconds - 2.0) > 0.05:
+    failures.append(f"whole sound lasted {seconds:.3f} s, not 2 s")
+if abs(rms - expected_rms) > 0.05 * expected_rms:
+    failures.append(f"whole sound level {rms:.0f}, expected {expected_rms:.0f}")
+if abs(pitch - 440) > 5:
+    failures.append(f"whole sound pitch {pitch:.1f} Hz, expected 440")
+
+seconds, rms, pitch = heard("long.raw")
+if not 0.7 <= seconds <= 1.5:
+    failures.append(f"stopped sound lasted {seconds:.3f} s, expected about 1 s of 10")
+if abs(rms - expected_rms) > 0.05 * expected_rms:
+    failures.append(f"stopped sound level {rms:.0f}, expected {expected_rms:.0f}")
+
+if failures:
+    sys.exit("\n".join(failures))
+print("round trip ok")
+EOF

@@ -1,0 +1,321 @@
+#include "app/main_window.h"
+#include "app/process_state.h"
+#include "audio/audio_player.h"
+#include "engine/synthesis_run.h"
+#include "engine/tts_engine.h"
+#include "platform/gbk.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QtEndian>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <dlfcn.h>
+
+namespace {
+
+QByteArray read_file(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The scripted engine deployed and loaded like the real one, in a folder of its own.
+struct ScriptedWindow {
+    explicit ScriptedWindow(const char *script)
+        : image(read_file(QStringLiteral(SCRIPTED_ENGINE_FILE)))
+        , engine({image, QByteArrayView("codec")},
+                 {dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program"))})
+    {
+        QDir(dir.path()).mkpath(QStringLiteral("system"));
+        QDir(dir.path()).mkpath(QStringLiteral("program"));
+        window = std::make_unique<MainWindow>(state, engine);
+        statuses = std::make_unique<QSignalSpy>(window.get(), &MainWindow::status_shown);
+        window->on_created();
+        library = dlopen(QFile::encodeName(dir.filePath(QStringLiteral("system/libmsc.so"))).constData(),
+                         RTLD_NOW | RTLD_NOLOAD);
+        configure(script);
+        statuses->clear();
+    }
+    ~ScriptedWindow()
+    {
+        AudioPlayer::stop_all();
+        AudioPlayer::wait_idle(2000);
+        if (library != nullptr)
+            dlclose(library);
+    }
+
+    void configure(const char *script) const
+    {
+        reinterpret_cast<void (*)(const char *)>(dlsym(library, "scripted_engine_configure"))(script);
+    }
+    QStringList calls() const
+    {
+        const char *log = reinterpret_cast<const char *(*)()>(dlsym(library, "scripted_engine_calls"))();
+        return QString::fromUtf8(log).split(u'\n', Qt::SkipEmptyParts);
+    }
+    QStringList shown() const
+    {
+        QStringList out;
+        for (const QList<QVariant> &args : *statuses)
+            out << args.constFirst().toString();
+        return out;
+    }
+    const Controls &c() const { return window->controls(); }
+    void start() const { c().start->click(); }
+
+    QTemporaryDir dir;
+    QByteArray image;
+    ProcessState state;
+    TtsEngine engine;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QSignalSpy> statuses;
+    void *library = nullptr;
+};
+
+// The scripted engine's log form of bytes: printable ASCII as is, the rest as \xHH.
+QString escaped(const QByteArray &bytes)
+{
+    QString out;
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c < 0x7F && c != '\\')
+            out += QLatin1Char(static_cast<char>(c));
+        else
+            out += QStringLiteral("\\x") + QString::number(c, 16).rightJustified(2, u'0').toUpper();
+    }
+    return out;
+}
+
+qsizetype first_with_prefix(const QStringList &lines, const QString &prefix)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).startsWith(prefix))
+            return i;
+    }
+    return -1;
+}
+
+int count_prefix(const QStringList &lines, const QString &prefix)
+{
+    int n = 0;
+    for (const QString &line : lines)
+        n += line.startsWith(prefix) ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+class TestSynthesisRun final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void run_reportsEachStageAndKeepsWav();
+    void run_sendsUntrimmedTextAsGbkBytes();
+    void run_onlySpaces_asksForTextAndFocusesBox();
+    void run_onlyLineBreaks_isSent();
+    void run_withoutVoice_stopsBeforeAnyEngineCall();
+    void secondRun_endsFirstSessionExactlyOnce();
+    void failedSessionStart_leavesIdEmpty();
+    void failedTextPut_clearsBusyAndKeepsSession();
+    void engineError_endsRunAndKeepsPreviousResult();
+    void engineThatNeverFinishes_endsAfterTimeout();
+    void noAudioAtAll_storesHeaderOnly();
+    void duringRun_onlyStartIsDisabledAndFormatIsReadAtTheEnd();
+    void closeDuringRun_endsSessionOnceAndNeverPollsAfterFini();
+};
+
+void TestSynthesisRun::run_reportsEachStageAndKeepsWav()
+{
+    ScriptedWindow w("chunks=3;chunk_bytes=640");
+    w.start();
+    QCOMPARE(w.shown(), (QStringList{QStringLiteral("成功发送转换文本,等待返回结果中..."),
+                                     QStringLiteral("正在合成语音,请稍候..."), QStringLiteral("正在合成语音,请稍候..."),
+                                     QStringLiteral("正在合成语音,请稍候..."), QStringLiteral("语音已合成")}));
+    QCOMPARE(w.state.audio_buffer.size(), 44 + 3 * 640);
+    QCOMPARE(w.state.audio_buffer.left(4), QByteArray("RIFF"));
+    // 16 kHz by default, and the chunks in the order they came.
+    QCOMPARE(qFromLittleEndian<quint32>(w.state.audio_buffer.constData() + 24), 16000u);
+    QCOMPARE(w.state.audio_buffer.mid(44, 640), QByteArray(640, '\x01'));
+    QCOMPARE(w.state.audio_buffer.right(640), QByteArray(640, '\x03'));
+    QVERIFY(w.c().start->isEnabled());
+    QCOMPARE(w.c().start->text(), QStringLiteral("开始合成"));
+    const QStringList calls = w.calls();
+    QCOMPARE(calls.value(0), QStringLiteral("QTTSSessionBegin ssm=1,vcn=xiaoyan,spd=medium,vol=medium,ttp=text,"
+                                            "tte=GB2312,bgs=0,aue=speex;7,auf=audio/L16;rate=16000,rdn=0"));
+    QVERIFY(calls.value(1).startsWith(QStringLiteral("QTTSTextPut scripted-")));
+    QVERIFY(calls.value(1).endsWith(QStringLiteral("params=[]")));
+    // The session stays open after the run.
+    QCOMPARE(count_prefix(calls, QStringLiteral("QTTSSessionEnd")), 0);
+    QVERIFY(!w.engine.session_id().isEmpty());
+}
+
+void TestSynthesisRun::run_sendsUntrimmedTextAsGbkBytes()
+{
+    ScriptedWindow w("chunks=1");
+    w.c().text->setPlainText(QStringLiteral("  你好\n世界 "));
+    w.start();
+    const QByteArray expected = gbk::encode(QStringLiteral("  你好\r\n世界 "));
+    const QString put = w.calls().value(1);
+    QVERIFY2(put.endsWith(QStringLiteral(" %1 [%2] params=[]").arg(expected.size()).arg(escaped(expected))),
+             qPrintable(put));
+}
+
+void TestSynthesisRun::run_onlySpaces_asksForTextAndFocusesBox()
+{
+    ScriptedWindow w("chunks=1");
+    w.c().text->setPlainText(QStringLiteral("  　 　"));
+    w.start();
+    QCOMPARE(w.shown(), QStringList{QStringLiteral("请输入要合成语音的文本")});
+    QCOMPARE(w.window->focusWidget(), static_cast<QWidget *>(w.c().text));
+    QVERIFY(w.calls().isEmpty());
+}
+
+void TestSynthesisRun::run_onlyLineBreaks_isSent()
+{
+    ScriptedWindow w("chunks=1");
+    w.c().text->setPlainText(QStringLiteral("\n\n"));
+    w.start();
+    QCOMPARE(w.shown().constLast(), QStringLiteral("语音已合成"));
+    QVERIFY(w.calls().value(1).contains(QStringLiteral(" 4 [\\x0D\\x0A\\x0D\\x0A]")));
+}
+
+void TestSynthesisRun::run_withoutVoice_stopsBeforeAnyEngineCall()
+{
+    ScriptedWindow w("chunks=1");
+    w.start();
+    w.configure("chunks=1");
+    w.c().voice->setCurrentIndex(-1);
+    w.start();
+    QCOMPARE(w.shown().constLast(), QStringLiteral("请将合成参数设置完整!"));
+    QVERIFY(w.calls().isEmpty());
+    w.c().voice->setCurrentIndex(0);
+    w.c().compression->setCurrentIndex(-1);
+    w.start();
+    QCOMPARE(w.shown().constLast(), QStringLiteral("请将合成参数设置完整!"));
+    QVERIFY(w.calls().isEmpty());
+}
+
+void TestSynthesisRun::secondRun_endsFirstSessionExactlyOnce()
+{
+    ScriptedWindow w("chunks=1");
+    w.start();
+    const QByteArray first = w.engine.session_id();
+    w.start();
+    QVERIFY(w.engine.session_id() != first);
+    w.window->on_close_query();
+    const QStringList calls = w.calls();
+    QCOMPARE(count_prefix(calls, QStringLiteral("QTTSSessionEnd ") + QString::fromLatin1(first)), 1);
+    QCOMPARE(count_prefix(calls, QStringLiteral("QTTSSessionEnd ") + QString::fromLatin1(w.engine.session_id())), 1);
+    QCOMPARE(calls.constLast(), QStringLiteral("QTTSFini"));
+    // The first session is ended before the second begins.
+    // Begin, text, one chunk; then the first session ends right before the second begins.
+    QCOMPARE(first_with_prefix(calls, QStringLiteral("QTTSSessionEnd")), 3);
+    QVERIFY(calls.at(4).startsWith(QStringLiteral("QTTSSessionBegin")));
+    QCOMPARE(calls.at(3), QStringLiteral("QTTSSessionEnd %1 %2").arg(QString::fromLatin1(first), escaped(gbk::encode(QStringLiteral("正常关闭")))));
+}
+
+void TestSynthesisRun::failedSessionStart_leavesIdEmpty()
+{
+    ScriptedWindow w("chunks=1");
+    w.start();
+    w.configure("begin_error=10106");
+    w.start();
+    QCOMPARE(w.shown().constLast(), QStringLiteral("启动会话失败，请检查appid是否可用"));
+    QVERIFY(w.engine.session_id().isEmpty());
+    QVERIFY(w.c().start->isEnabled());
+    // The earlier result stays; the next run ends no session first.
+    QCOMPARE(w.state.audio_buffer.size(), 44 + 640);
+    w.configure("chunks=1");
+    w.start();
+    QCOMPARE(count_prefix(w.calls(), QStringLiteral("QTTSSessionEnd")), 0);
+}
+
+void TestSynthesisRun::failedTextPut_clearsBusyAndKeepsSession()
+{
+    ScriptedWindow w("text_put=10109");
+    w.start();
+    QCOMPARE(w.shown().constLast(), QStringLiteral("发送转换文本失败"));
+    QVERIFY(w.c().start->isEnabled());
+    QVERIFY(!w.engine.session_id().isEmpty());
+    QVERIFY(w.state.audio_buffer.isEmpty());
+}
+
+void TestSynthesisRun::engineError_endsRunAndKeepsPreviousResult()
+{
+    ScriptedWindow w("chunks=2;chunk_bytes=100");
+    w.start();
+    const QByteArray previous = w.state.audio_buffer;
+    w.configure("chunks=4;error_at=2");
+    w.start();
+    QCOMPARE(w.shown().constLast(), QStringLiteral("合成失败，请重试"));
+    QCOMPARE(w.state.audio_buffer, previous);
+    QVERIFY(w.c().start->isEnabled());
+    QCOMPARE(w.c().start->text(), QStringLiteral("开始合成"));
+}
+
+void TestSynthesisRun::engineThatNeverFinishes_endsAfterTimeout()
+{
+    ScriptedWindow w("never_finish=1");
+    w.window->synthesis_run().set_no_audio_timeout(300);
+    QElapsedTimer timer;
+    timer.start();
+    w.start();
+    QVERIFY(timer.elapsed() >= 300);
+    QCOMPARE(w.shown().constLast(), QStringLiteral("合成失败，请重试"));
+    QVERIFY(w.c().start->isEnabled());
+    QVERIFY(w.state.audio_buffer.isEmpty());
+}
+
+void TestSynthesisRun::noAudioAtAll_storesHeaderOnly()
+{
+    ScriptedWindow w("chunks=0");
+    w.start();
+    QCOMPARE(w.state.audio_buffer.size(), 44);
+    QVERIFY(!w.shown().contains(QStringLiteral("正在合成语音,请稍候...")));
+    QCOMPARE(w.shown().constLast(), QStringLiteral("语音已合成"));
+}
+
+void TestSynthesisRun::duringRun_onlyStartIsDisabledAndFormatIsReadAtTheEnd()
+{
+    ScriptedWindow w("chunks=3;empty_polls=20");
+    bool checked = false;
+    QTimer::singleShot(20, w.window.get(), [&] {
+        QVERIFY(!w.c().start->isEnabled());
+        QCOMPARE(w.c().start->text(), QStringLiteral("正在合成"));
+        for (QWidget *other : {static_cast<QWidget *>(w.c().stop), static_cast<QWidget *>(w.c().save),
+                               static_cast<QWidget *>(w.c().clear), static_cast<QWidget *>(w.c().audio_format)})
+            QVERIFY(other->isEnabled());
+        w.c().clear->click();
+        w.c().audio_format->setCurrentIndex(0);
+        checked = true;
+    });
+    w.start();
+    QVERIFY(checked);
+    QCOMPARE(w.c().text->toPlainText(), QString());
+    QCOMPARE(qFromLittleEndian<quint32>(w.state.audio_buffer.constData() + 24), 8000u);
+}
+
+void TestSynthesisRun::closeDuringRun_endsSessionOnceAndNeverPollsAfterFini()
+{
+    ScriptedWindow w("never_finish=1");
+    w.window->show();
+    QTimer::singleShot(50, w.window.get(), [&] { w.window->close(); });
+    w.start();
+    const QStringList calls = w.calls();
+    QCOMPARE(count_prefix(calls, QStringLiteral("QTTSSessionEnd")), 1);
+    QCOMPARE(calls.constLast(), QStringLiteral("QTTSFini"));
+    QVERIFY(!w.window->isVisible());
+    QVERIFY(w.state.audio_buffer.isEmpty());
+}
+
+QTEST_MAIN(TestSynthesisRun)
+#include "test_synthesis_run.moc"

@@ -1,0 +1,155 @@
+// lumeno-say: speaks a text from the command line, a file or standard input with the same
+// engine, voices, session parameters and WAV container as the window.
+#include "say_request.h"
+
+#include "app/process_state.h"
+#include "audio/audio_player.h"
+#include "audio/wav_builder.h"
+#include "engine/blocking_synthesis.h"
+#include "engine/tts_engine.h"
+#include "platform/gbk.h"
+#include "text/sentence_split.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace {
+
+// Without audio for this long the engine is taken as stuck (its own time-out is 10 s).
+constexpr int kNoAudioTimeoutMs = 15000;
+
+struct Job {
+    QString source; // for messages
+    QByteArray text; // GBK
+    QString output;
+};
+
+void print(FILE *to, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
+}
+
+int fail(ExitCode code, const QString &message)
+{
+    print(stderr, QStringLiteral("lumeno-say: ") + message + u'\n');
+    return static_cast<int>(code);
+}
+
+QByteArray to_engine_text(QByteArray bytes, bool gbk_input)
+{
+    if (gbk_input)
+        return bytes;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    return gbk::encode(QString::fromUtf8(bytes));
+}
+
+bool read_input(const QString &file, QByteArray &bytes)
+{
+    const bool from_stdin = file == QLatin1StringView("-");
+    QFile in(from_stdin ? QString() : file);
+    const bool opened = from_stdin ? in.open(stdin, QIODevice::ReadOnly) : in.open(QIODevice::ReadOnly);
+    if (!opened)
+        return false;
+    bytes = in.readAll();
+    return in.error() == QFileDevice::NoError;
+}
+
+QString batch_output(const QString &input, const QString &output_dir)
+{
+    const QFileInfo info(input == QLatin1StringView("-") ? QStringLiteral("stdin") : input);
+    const QString name = info.completeBaseName() + QStringLiteral(".wav");
+    return output_dir.isEmpty() ? info.dir().filePath(name) : QDir(output_dir).filePath(name);
+}
+
+int run(const SayRequest &request)
+{
+    QList<Job> jobs;
+    if (request.files.isEmpty()) {
+        // Arguments arrive as text already; --gbk concerns files and standard input.
+        QByteArray text = gbk::encode(request.texts.join(u' '));
+        if (request.texts.isEmpty()) {
+            QByteArray bytes;
+            if (!read_input(QStringLiteral("-"), bytes))
+                return fail(ExitCode::UnreadableInput, QStringLiteral("cannot read standard input"));
+            text = to_engine_text(bytes, request.gbk_input);
+        }
+        const QString output = request.output.isEmpty() && !request.output_dir.isEmpty()
+            ? QDir(request.output_dir).filePath(QStringLiteral("lumeno-say.wav"))
+            : request.output;
+        jobs.append({QStringLiteral("text"), text, output});
+    }
+    for (const QString &file : request.files) {
+        QByteArray bytes;
+        if (!read_input(file, bytes))
+            return fail(ExitCode::UnreadableInput, QStringLiteral("cannot read %1").arg(file));
+        const bool batch = request.files.size() > 1 || !request.output_dir.isEmpty();
+        const QString output = batch ? batch_output(file, request.output_dir) : request.output;
+        jobs.append({file, to_engine_text(bytes, request.gbk_input), output});
+    }
+
+    const QString program_folder = QCoreApplication::applicationDirPath();
+    TtsEngine engine({}, {qEnvironmentVariable("LUMENO_LIBRARY_DIR", QStringLiteral(LUMENO_LIBRARY_DIR)), program_folder});
+    if (const int init = engine.start_engine(); init != 0)
+        return fail(ExitCode::EngineFailure, QStringLiteral("the speech engine did not start (error %1)").arg(init));
+
+    const QByteArray params = SessionParams::build(request.options);
+    const quint32 rate = WavBuilder::sample_rate_for_format(request.options.audio_format);
+    int code = 0;
+    for (const Job &job : jobs) {
+        QByteArray audio;
+        // The engine takes at most the text limit at once: longer texts go sentence by sentence.
+        for (const QByteArray &piece : split_for_engine(job.text, kTextLimit)) {
+            const BlockingResult piece_result = synthesize_blocking(engine, params, piece, kNoAudioTimeoutMs);
+            if (piece_result.error != 0) {
+                code = fail(ExitCode::EngineFailure,
+                            QStringLiteral("%1: synthesis failed (error %2)").arg(job.source).arg(piece_result.error));
+                break;
+            }
+            audio += piece_result.audio;
+        }
+        if (code != 0)
+            break;
+        const QByteArray wav = WavBuilder::wrap(audio, rate);
+        if (!job.output.isEmpty()) {
+            QSaveFile out(job.output);
+            if (!out.open(QIODevice::WriteOnly) || out.write(wav) != wav.size() || !out.commit()) {
+                code = fail(ExitCode::UnwritableOutput, QStringLiteral("cannot write %1").arg(job.output));
+                break;
+            }
+        }
+        if (request.play && AudioPlayer::play(wav)) {
+            // Bytes per second of 16-bit mono, and some slack for the device.
+            const qint64 duration_ms = audio.size() * 1000 / (rate * 2);
+            AudioPlayer::wait_idle(static_cast<int>(duration_ms) + AudioPlayer::kWatchdogMs);
+        }
+    }
+    engine.finalise();
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("lumeno-say"));
+    const ParseResult parsed = parse_say_arguments(QCoreApplication::arguments().mid(1));
+    if (parsed.error != ExitCode::Ok)
+        return fail(parsed.error, parsed.message + QStringLiteral("\n(lumeno-say --help lists the options)"));
+    if (parsed.request.help) {
+        print(stdout, say_usage());
+        return 0;
+    }
+    if (parsed.request.list_voices) {
+        print(stdout, voice_listing());
+        return 0;
+    }
+    return run(parsed.request);
+}

@@ -1,0 +1,256 @@
+#include "say_request.h"
+
+#include "options/option_tables.h"
+#include "options/voice_table.h"
+#include "platform/gbk.h"
+
+#include <QCommandLineParser>
+
+#include <functional>
+
+using option_tables::FixedList;
+
+namespace {
+
+using WordOf = std::function<QByteArray(int)>;
+
+// A list entry named the way the window shows it, the way the engine is told it, or by its
+// position: "较快", "fast" and "3" all pick the fourth speed.
+int find_position(FixedList list, const QString &value, const WordOf &word = {})
+{
+    const QStringList items = option_tables::items(list);
+    bool numeric = false;
+    const int number = value.toInt(&numeric);
+    if (numeric && number >= 0 && number < items.size())
+        return number;
+    for (int i = 0; i < items.size(); ++i) {
+        if (items[i].compare(value, Qt::CaseInsensitive) == 0)
+            return i;
+        if (word && QString::fromLatin1(word(i)).compare(value, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    // "8000" names "audio/L16;rate=8000"; otherwise the window's rule: the first item that
+    // begins with the text.
+    for (int i = 0; i < items.size(); ++i) {
+        if (items[i].endsWith(u'=' + value, Qt::CaseInsensitive) || items[i].startsWith(value, Qt::CaseInsensitive))
+            return i;
+    }
+    return -1;
+}
+
+struct VoiceMatch {
+    int engine_type = -1;
+    int position = -1;
+    QByteArray id;
+};
+
+VoiceMatch find_voice(const QString &value)
+{
+    const auto types = voices::engine_types();
+    // Ids first, exactly and then in any letter case; then names and display texts.
+    for (int pass = 0; pass < 3; ++pass) {
+        for (std::size_t t = 0; t < types.size(); ++t) {
+            const auto list = types[t].voices;
+            for (std::size_t v = 0; v < list.size(); ++v) {
+                const QString id = QString::fromUtf8(list[v].id);
+                const QString name = QString::fromUtf8(list[v].name);
+                const QString display = name + u'(' + QString::fromUtf8(list[v].description) + u')';
+                const bool hit = pass == 0   ? id == value
+                    : pass == 1 ? id.compare(value, Qt::CaseInsensitive) == 0
+                                : (name == value || display == value);
+                if (hit)
+                    return {static_cast<int>(t), static_cast<int>(v), QByteArray(list[v].id)};
+            }
+        }
+    }
+    return {};
+}
+
+QByteArray item_text(FixedList list, int position)
+{
+    const QStringList items = option_tables::items(list);
+    return position >= 0 && position < items.size() ? gbk::encode(items[position]) : QByteArray();
+}
+
+int position_of(FixedList list, QStringView text)
+{
+    return static_cast<int>(option_tables::items(list).indexOf(text.toString()));
+}
+
+SynthesisOptions default_options()
+{
+    SynthesisOptions o;
+    o.engine_type = option_tables::kDefaultEngineType;
+    o.speed = position_of(FixedList::Speed, option_tables::kDefaultSpeed);
+    o.volume = position_of(FixedList::Volume, option_tables::kDefaultVolume);
+    o.text_type = option_tables::kDefaultTextType;
+    o.numbers = option_tables::kDefaultNumbers;
+    o.text_encoding = position_of(FixedList::TextEncoding, option_tables::kDefaultTextEncoding);
+    o.background = option_tables::kDefaultBackground;
+    o.audio_encoding = position_of(FixedList::AudioEncoding, option_tables::kDefaultAudioEncoding);
+    o.audio_format = position_of(FixedList::AudioFormat, option_tables::kDefaultAudioFormat);
+    o.voice = 0;
+    o.voice_id = voices::engine_types()[0].voices[0].id;
+    return o;
+}
+
+struct Choice {
+    const char *option;
+    FixedList list;
+    int SynthesisOptions::*field;
+    WordOf word;
+};
+
+} // namespace
+
+QString say_usage()
+{
+    return QStringLiteral(
+        "Usage: lumeno-say [options] [TEXT...]\n"
+        "Speaks TEXT, the files given with --file, or standard input, and writes a WAV file or plays it.\n"
+        "\n"
+        "Input and output:\n"
+        "  -f, --file FILE          read the text from FILE (\"-\": standard input); several files: one WAV each\n"
+        "  -o, --output FILE        write the speech to FILE (a WAV file)\n"
+        "      --output-dir DIR     with several files: write NAME.wav for each into DIR (default: beside each)\n"
+        "  -p, --play               play the speech (the default when no output is named)\n"
+        "      --gbk                the input is GBK (default: UTF-8)\n"
+        "      --list-voices        list the voices and their ids\n"
+        "\n"
+        "Speech, by the window's item text, the engine's word or the list position:\n"
+        "      --voice ID|NAME      e.g. xiaoyu or 小宇 (default xiaoyan)\n"
+        "      --speed S            最慢 较慢 正常 较快 最快, or x-slow slow medium fast x-fast\n"
+        "      --volume V           最低 较低 正常 较高 最高, or x-soft soft medium loud x-loud\n"
+        "      --background B       无 or 梁祝 (0 or 1)\n"
+        "      --numbers N          数值优先 完全数值 完全字符串 字符串优先 (0 to 3)\n"
+        "      --ssml               the text is SSML (same as --text-type ssml)\n"
+        "      --text-type T        普通 or ssml\n"
+        "      --text-encoding E    AUTO GB2312 GBK BIG5 UNICODE GB18030 UTF8 (announced to the engine)\n"
+        "      --audio-encoding A   raw amr amr-fx amr-wb amr-wb-fx speex speex-wb\n"
+        "      --level L            compression level of the audio encoding\n"
+        "      --format F           8000 or 16000 (audio/L16;rate=...)\n"
+        "\n"
+        "Exit codes: 0 done, 2 bad option, 3 unknown voice, 4 unreadable input, 5 engine failure,\n"
+        "6 output not writable.\n");
+}
+
+QString voice_listing()
+{
+    QString out;
+    for (const voices::EngineType &type : voices::engine_types()) {
+        out += QString::fromUtf8(type.title) + u'\n';
+        for (const voices::VoiceRecord &v : type.voices) {
+            out += QStringLiteral("  %1  %2(%3)\n")
+                       .arg(QString::fromUtf8(v.id).leftJustified(12), QString::fromUtf8(v.name),
+                            QString::fromUtf8(v.description));
+        }
+    }
+    return out;
+}
+
+ParseResult parse_say_arguments(const QStringList &arguments)
+{
+    ParseResult result;
+    SayRequest &request = result.request;
+    request.options = default_options();
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const auto value_option = [](const char *names, const char *value) {
+        return QCommandLineOption(QString::fromLatin1(names).split(u','), QString(), QString::fromLatin1(value));
+    };
+    const auto flag = [](const char *names) { return QCommandLineOption(QString::fromLatin1(names).split(u',')); };
+    const QCommandLineOption file = value_option("f,file", "file");
+    const QCommandLineOption output = value_option("o,output", "file");
+    const QCommandLineOption output_dir = value_option("output-dir", "dir");
+    const QCommandLineOption play = flag("p,play");
+    const QCommandLineOption gbk_input = flag("gbk");
+    const QCommandLineOption list = flag("list-voices");
+    const QCommandLineOption help = flag("h,help");
+    const QCommandLineOption voice = value_option("voice", "voice");
+    const QCommandLineOption ssml = flag("ssml");
+    const QCommandLineOption level = value_option("level", "level");
+    const Choice choices[] = {
+        {"speed", FixedList::Speed, &SynthesisOptions::speed, SessionParams::speed_word},
+        {"volume", FixedList::Volume, &SynthesisOptions::volume, SessionParams::volume_word},
+        {"background", FixedList::Background, &SynthesisOptions::background, {}},
+        {"numbers", FixedList::Numbers, &SynthesisOptions::numbers, {}},
+        {"text-type", FixedList::TextType, &SynthesisOptions::text_type, SessionParams::text_type_word},
+        {"text-encoding", FixedList::TextEncoding, &SynthesisOptions::text_encoding, {}},
+        {"audio-encoding", FixedList::AudioEncoding, &SynthesisOptions::audio_encoding, {}},
+        {"format", FixedList::AudioFormat, &SynthesisOptions::audio_format, {}},
+    };
+    QList<QCommandLineOption> choice_options;
+    for (const Choice &choice : choices)
+        choice_options.append(value_option(choice.option, "value"));
+    parser.addOptions({file, output, output_dir, play, gbk_input, list, help, voice, ssml, level});
+    parser.addOptions(choice_options);
+
+    if (!parser.parse(QStringList{QStringLiteral("lumeno-say")} + arguments)) {
+        result.error = ExitCode::BadOption;
+        result.message = parser.errorText();
+        return result;
+    }
+    request.help = parser.isSet(help);
+    request.list_voices = parser.isSet(list);
+    request.files = parser.values(file);
+    request.output = parser.value(output);
+    request.output_dir = parser.value(output_dir);
+    request.gbk_input = parser.isSet(gbk_input);
+    request.texts = parser.positionalArguments();
+    request.play = parser.isSet(play) || (request.output.isEmpty() && request.output_dir.isEmpty());
+
+    SynthesisOptions &o = request.options;
+    for (qsizetype i = 0; i < choice_options.size(); ++i) {
+        if (!parser.isSet(choice_options[i]))
+            continue;
+        const Choice &choice = choices[i];
+        const QString value = parser.value(choice_options[i]);
+        const int position = find_position(choice.list, value, choice.word);
+        if (position < 0) {
+            result.error = ExitCode::BadOption;
+            result.message = QStringLiteral("--%1: no such choice: %2").arg(QString::fromLatin1(choice.option), value);
+            return result;
+        }
+        o.*choice.field = position;
+    }
+    if (parser.isSet(ssml))
+        o.text_type = find_position(FixedList::TextType, QStringLiteral("ssml"));
+    if (parser.isSet(voice)) {
+        const VoiceMatch match = find_voice(parser.value(voice));
+        if (match.position < 0) {
+            result.error = ExitCode::UnknownVoice;
+            result.message = QStringLiteral("unknown voice: %1 (see --list-voices)").arg(parser.value(voice));
+            return result;
+        }
+        o.engine_type = match.engine_type;
+        o.voice = match.position;
+        o.voice_id = match.id;
+    }
+
+    o.text_encoding_text = item_text(FixedList::TextEncoding, o.text_encoding);
+    o.audio_encoding_text = item_text(FixedList::AudioEncoding, o.audio_encoding);
+    o.audio_format_text = item_text(FixedList::AudioFormat, o.audio_format);
+    const option_tables::CompressionLevels levels = option_tables::compression_levels(o.audio_encoding_text);
+    const QString chosen_level = parser.isSet(level) ? parser.value(level) : levels.selected;
+    o.compression = static_cast<int>(levels.items.indexOf(chosen_level));
+    if (o.compression < 0) {
+        result.error = ExitCode::BadOption;
+        result.message = QStringLiteral("--level: %1 is not a level of %2 (%3)")
+                             .arg(chosen_level, QString::fromLatin1(o.audio_encoding_text), levels.items.join(u' '));
+        return result;
+    }
+    o.compression_text = gbk::encode(chosen_level);
+
+    if (request.files.size() > 1 && !request.output.isEmpty()) {
+        result.error = ExitCode::BadOption;
+        result.message = QStringLiteral("--output names one file; with several input files use --output-dir");
+        return result;
+    }
+    if (!request.files.isEmpty() && !request.texts.isEmpty()) {
+        result.error = ExitCode::BadOption;
+        result.message = QStringLiteral("give the text either as arguments or with --file, not both");
+        return result;
+    }
+    return result;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "engine/session_params.h"
+
+#include <QString>
+#include <QStringList>
+
+// What a command line asks lumeno-say to do, and how it failed when it cannot be done.
+enum class ExitCode {
+    Ok = 0,
+    BadOption = 2,
+    UnknownVoice = 3,
+    UnreadableInput = 4,
+    EngineFailure = 5,
+    UnwritableOutput = 6,
+};
+
+struct SayRequest {
+    SynthesisOptions options; // what the window would send, voice id included
+    QStringList texts;        // texts given on the command line, joined by spaces
+    QStringList files;        // input files; "-" is standard input
+    QString output;           // WAV file; empty: none
+    QString output_dir;       // batch: folder for one WAV per input file
+    bool play = false;
+    bool gbk_input = false;
+    bool list_voices = false;
+    bool help = false;
+};
+
+struct ParseResult {
+    SayRequest request;
+    ExitCode error = ExitCode::Ok;
+    QString message; // what went wrong, for standard error
+};
+
+// arguments without the program name.
+ParseResult parse_say_arguments(const QStringList &arguments);
+
+QString say_usage();
+QString voice_listing();
