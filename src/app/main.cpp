@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "app/process_state.h"
+#include "audio/audio_player.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
 #include "platform/message_box.h"
@@ -25,5 +26,10 @@ int main(int argc, char *argv[])
         window.move(MainWindow::centred_position(screen->size()));
     window.on_created();
     window.show();
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    // Sound still playing at close ends with the process, but no feeding thread may be left
+    // running while the process tears down.
+    AudioPlayer::stop_all();
+    AudioPlayer::wait_idle(1000);
+    return result;
 }

@@ -21,6 +21,7 @@ namespace {
 constexpr int kClientWidth = 665;
 constexpr int kClientHeight = 453;
 constexpr int kStatusHeight = 20;
+constexpr int kFontPixels = 12;
 // A combo box's opened list is 160 pixels tall including the box.
 constexpr int kComboListItems = 8;
 // Presses left of this x on the status bar open the feedback window.
@@ -88,6 +89,11 @@ MainWindow::MainWindow(ProcessState &state, TtsEngine &engine, QWidget *parent)
     , m_engine(engine)
 {
     setWindowTitle(QStringLiteral("Lumeno语音合成工具V1.0"));
+    // The layout is designed for a 12-pixel font (9 points at 96 dpi); larger desktop fonts
+    // would not fit the fixed control sizes.
+    QFont designed = font();
+    designed.setPixelSize(kFontPixels);
+    setFont(designed);
     build_controls();
     m_modules = std::make_unique<Modules>(*this, m_controls, m_state, m_engine);
     wire_events();

@@ -53,7 +53,7 @@ public:
     Player(QByteArrayView audio, bool loop)
         : m_audio(audio.data(), audio.size())
         , m_loop(loop)
-        , m_memory(std::make_unique<char[]>(std::size_t{kBlockCount} * kBlockSize))
+        , m_memory(std::make_unique_for_overwrite<char[]>(std::size_t{kBlockCount} * kBlockSize))
     {
         for (int i = 0; i < kBlockCount; ++i)
             m_blocks[i].data = m_memory.get() + std::size_t{kBlockSize} * i;
@@ -73,7 +73,10 @@ public:
             m_output = nullptr;
     }
 
-    void launch() { m_thread = std::thread([this] { feed(); }); }
+    void launch()
+    {
+        m_thread = std::thread([this] { feed(); });
+    }
 
     // The stop event is manual-reset: once set it stays set. Setting it also adds one count to
     // the semaphore so that the feeding thread, which waits on the semaphore alone, wakes now.

@@ -1,7 +1,6 @@
 #include "audio/wav_reader.h"
 
 #include <QtEndian>
-
 #include <algorithm>
 
 namespace {

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-
 #include <optional>
 
 // The two parts of a WAV file that playing it needs, as views into the caller's bytes.

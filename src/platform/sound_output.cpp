@@ -42,8 +42,7 @@ std::optional<SoundFormat> parse_sound_format(const void *block, std::size_t siz
             return std::nullopt;
         tag = le16(p + 24);
     }
-    if (channels < 1 || channels > 8 || rate < 1000 || rate > 768000 || bits % 8 != 0
-        || align != channels * bits / 8)
+    if (channels < 1 || channels > 8 || rate < 1000 || rate > 768000 || bits % 8 != 0 || align != channels * bits / 8)
         return std::nullopt;
 
     SoundFormat format;
@@ -84,17 +83,17 @@ SoundResult SoundOutput::write(SoundBlock *block)
 
 SoundResult SoundOutput::pause()
 {
-    return request(Pause);
+    return request(kPause);
 }
 
 SoundResult SoundOutput::reset()
 {
-    return request(Reset);
+    return request(kReset);
 }
 
 void SoundOutput::shut_down()
 {
-    request(Close);
+    request(kClose);
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -185,8 +184,8 @@ SoundResult sound_output_device_count(unsigned *count)
                                                         : alsa_output::device_count(count);
 }
 
-SoundResult sound_output_open(SoundOutput **output, const void *format, std::size_t format_size,
-                              SoundBlockDone on_done, void *instance)
+SoundResult sound_output_open(SoundOutput **output, const void *format, std::size_t format_size, SoundBlockDone on_done,
+                              void *instance)
 {
     if (output == nullptr)
         return SoundResult::InvalidArgument;
@@ -196,9 +195,8 @@ SoundResult sound_output_open(SoundOutput **output, const void *format, std::siz
     const std::optional<SoundFormat> parsed = parse_sound_format(format, format_size);
     if (!parsed)
         return SoundResult::BadFormat;
-    return sound_output_backend() == SoundBackend::Null
-        ? null_output::open(*parsed, on_done, instance, output)
-        : alsa_output::open(*parsed, on_done, instance, output);
+    return sound_output_backend() == SoundBackend::Null ? null_output::open(*parsed, on_done, instance, output)
+                                                        : alsa_output::open(*parsed, on_done, instance, output);
 }
 
 SoundResult sound_output_write(SoundOutput *output, SoundBlock *block)

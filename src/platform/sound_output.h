@@ -61,8 +61,8 @@ SoundResult sound_output_device_count(unsigned *count);
 // linear PCM of 8, 16, 24 or 32 bits and 32-bit float are accepted. on_done is called with
 // instance for every block handed back. On failure *output is set to null.
 // Thread safety: safe. Callback safety: unsafe.
-SoundResult sound_output_open(SoundOutput **output, const void *format, std::size_t format_size,
-                              SoundBlockDone on_done, void *instance);
+SoundResult sound_output_open(SoundOutput **output, const void *format, std::size_t format_size, SoundBlockDone on_done,
+                              void *instance);
 
 // Queues a block behind those already written and returns at once; playing starts as soon as
 // the output has something to play, unless it is paused.

@@ -1,13 +1,12 @@
 #include "platform/sound_output_backend.h"
 
+#include <algorithm>
 #include <alsa/asoundlib.h>
+#include <cerrno>
+#include <mutex>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <mutex>
 #include <vector>
 
 namespace {
@@ -91,12 +90,12 @@ private:
         bool broken = false;
         for (;;) {
             const Taken taken = take(queue);
-            if (taken.requests & Pause) {
+            if (taken.requests & kPause) {
                 paused = true;
                 if (snd_pcm_state(m_pcm) == SND_PCM_STATE_RUNNING)
                     snd_pcm_pause(m_pcm, 1);
             }
-            if (taken.requests & (Reset | Close)) {
+            if (taken.requests & (kReset | kClose)) {
                 snd_pcm_drop(m_pcm);
                 snd_pcm_prepare(m_pcm);
                 for (const Sent &s : sent)
@@ -112,7 +111,7 @@ private:
             }
             if (taken.requests != 0)
                 finish(taken);
-            if (taken.requests & Close)
+            if (taken.requests & kClose)
                 return;
             if (broken) {
                 // Blocks stay out; whoever waits for them gives up on its own time.
@@ -128,8 +127,8 @@ private:
                 const std::size_t frame = format().frame_bytes;
                 const std::size_t playable = block->size - block->size % frame;
                 if (head_offset < playable) {
-                    const snd_pcm_sframes_t n = snd_pcm_writei(m_pcm, block->data + head_offset,
-                                                               (playable - head_offset) / frame);
+                    const snd_pcm_sframes_t n =
+                        snd_pcm_writei(m_pcm, block->data + head_offset, (playable - head_offset) / frame);
                     if (n == -EAGAIN) {
                         need_room = true;
                     } else if (n < 0) {
@@ -168,9 +167,10 @@ private:
         }
     }
 
-    // The last blocks are written but not yet heard. Were ALSA's buffer to run dry now, a sound
-    // server behind it (PulseAudio's plugin) would stop the stream and drop the end of the
-    // sound that it still holds; a period or two of silence behind the sound prevents that.
+    // The last blocks are written but not yet heard. When ALSA's buffer runs dry, PulseAudio's
+    // plugin reports an underrun while the server still holds the end of the sound, and its
+    // delay stops counting; a period or two of silence behind the sound keeps the stream
+    // running until the last block has been heard.
     void feed_silence()
     {
         const snd_pcm_sframes_t avail = snd_pcm_avail_update(m_pcm);
@@ -225,7 +225,8 @@ private:
             timeout_ms = timeout_ms < 0 ? ms : std::min(timeout_ms, ms);
         }
         if (keep_fed) {
-            const auto half_period = static_cast<int>(std::max<snd_pcm_uframes_t>(m_period_frames * 500 / format().rate, 1));
+            const auto half_period =
+                static_cast<int>(std::max<snd_pcm_uframes_t>(m_period_frames * 500 / format().rate, 1));
             timeout_ms = timeout_ms < 0 ? half_period : std::min(timeout_ms, half_period);
         }
         ::poll(fds.data(), static_cast<nfds_t>(fds.size()), timeout_ms);

@@ -36,7 +36,10 @@ struct SoundOutput {
         Clock::time_point at;
     };
 
-    enum Request : unsigned { Pause = 1, Reset = 2, Close = 4 };
+    // Requests, combined as bits.
+    static constexpr unsigned kPause = 1;
+    static constexpr unsigned kReset = 2;
+    static constexpr unsigned kClose = 4;
 
     SoundOutput(const SoundFormat &format, SoundBlockDone on_done, void *instance);
     SoundOutput(const SoundOutput &) = delete;

@@ -44,7 +44,8 @@ private:
     Clock::duration playing_time(const SoundBlock *block) const
     {
         const std::uint64_t frames = block->size / format().frame_bytes;
-        return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(frames * 1'000'000'000ULL / format().rate));
+        return std::chrono::duration_cast<Clock::duration>(
+            std::chrono::nanoseconds(frames * 1'000'000'000ULL / format().rate));
     }
 
     void run() override
@@ -58,13 +59,13 @@ private:
             const Taken taken = take(queue);
             if (was_empty && !queue.empty())
                 head_start = std::max(last_end, queue.front().at);
-            if (taken.requests & Pause) {
+            if (taken.requests & kPause) {
                 paused = true;
                 notify(NullOutputEvent::Kind::Pause, this);
             }
-            if (taken.requests & (Reset | Close)) {
+            if (taken.requests & (kReset | kClose)) {
                 const auto count = static_cast<std::uint32_t>(queue.size());
-                notify(taken.requests & Close ? NullOutputEvent::Kind::Close : NullOutputEvent::Kind::Reset, this,
+                notify(taken.requests & kClose ? NullOutputEvent::Kind::Close : NullOutputEvent::Kind::Reset, this,
                        nullptr, count);
                 for (const Written &w : queue)
                     hand_back(w.block);
@@ -74,7 +75,7 @@ private:
             }
             if (taken.requests != 0)
                 finish(taken);
-            if (taken.requests & Close)
+            if (taken.requests & kClose)
                 return;
 
             if (paused || queue.empty()) {

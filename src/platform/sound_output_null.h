@@ -13,7 +13,7 @@ struct NullOutputEvent {
     enum class Kind { Open, Write, Done, Pause, Reset, Close };
     Kind kind;
     const SoundOutput *output;
-    const SoundBlock *block; // Write and Done; its bytes are readable during the call only
+    const SoundBlock *block;   // Write and Done; its bytes are readable during the call only
     std::uint32_t handed_back; // Reset and Close: blocks handed back unplayed
     std::chrono::steady_clock::time_point at;
 };

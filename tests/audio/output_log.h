@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QList>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>

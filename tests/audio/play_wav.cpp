@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
-
 #include <cstdio>
 #include <thread>
 

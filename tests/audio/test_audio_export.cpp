@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <csignal>
 #include <sys/resource.h>
 

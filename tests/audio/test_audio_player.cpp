@@ -6,7 +6,6 @@
 
 #include <QElapsedTimer>
 #include <QTest>
-
 #include <memory>
 
 using Kind = OutputLog::Kind;
@@ -132,7 +131,8 @@ void TestAudioPlayer::play_withLoopStartsOverAtTheEnd()
     const QByteArray played = m_log->written_bytes();
     QVERIFY(played.size() >= 3 * audio.size());
     QCOMPARE(played.left(3 * audio.size()), audio.repeated(3));
-    QCOMPARE(m_log->written_sizes().mid(0, 6), (QList<qsizetype>{kBlock, kBlock / 2, kBlock, kBlock / 2, kBlock, kBlock / 2}));
+    QCOMPARE(m_log->written_sizes().mid(0, 6),
+             (QList<qsizetype>{kBlock, kBlock / 2, kBlock, kBlock / 2, kBlock, kBlock / 2}));
 }
 
 void TestAudioPlayer::play_readsChunksWithinTheBytesGiven_data()
@@ -145,10 +145,11 @@ void TestAudioPlayer::play_readsChunksWithinTheBytesGiven_data()
     QTest::newRow("exact sizes") << riff(fmt + chunk("data", audio)) << audio;
     QTest::newRow("data size past the end") << riff(fmt + chunk("data", audio, 100000)) << audio;
     QTest::newRow("RIFF size past the end") << riff(fmt + chunk("data", audio), 1000000) << audio;
-    QTest::newRow("other chunks first") << riff(chunk("LIST", pattern(10)) + fmt + chunk("fact", test_wav::le32(7)) + chunk("data", audio))
+    QTest::newRow("other chunks first") << riff(chunk("LIST", pattern(10)) + fmt + chunk("fact", test_wav::le32(7))
+                                                + chunk("data", audio))
                                         << audio;
-    QTest::newRow("odd chunk with pad byte") << riff(chunk("note", pattern(5)) + QByteArray(1, '\0') + fmt + chunk("data", audio))
-                                             << audio;
+    QTest::newRow("odd chunk with pad byte")
+        << riff(chunk("note", pattern(5)) + QByteArray(1, '\0') + fmt + chunk("data", audio)) << audio;
     QTest::newRow("data before fmt") << riff(chunk("data", audio) + fmt) << audio;
     QTest::newRow("odd audio length") << riff(fmt + chunk("data", audio.left(1001))) << audio.left(1001);
 }
@@ -177,7 +178,8 @@ void TestAudioPlayer::play_rejectsUnplayableBytes_data()
     QTest::newRow("data size 0") << riff(fmt + chunk("data", QByteArray()) + pattern(100));
     QTest::newRow("data header only") << riff(fmt + chunk("data", QByteArray(), 100));
     // A chunk claiming more than is there hides what follows it.
-    QTest::newRow("chunk jumps past the end") << riff(chunk("LIST", pattern(8), 5000) + fmt + chunk("data", pattern(100)));
+    QTest::newRow("chunk jumps past the end")
+        << riff(chunk("LIST", pattern(8), 5000) + fmt + chunk("data", pattern(100)));
     // The walk ends where the RIFF size says, before the data chunk.
     QTest::newRow("data beyond RIFF size") << riff(fmt + chunk("data", pattern(100)), quint32(fmt.size() - 4));
 }

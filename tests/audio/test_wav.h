@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QtEndian>
-
 #include <optional>
 
 namespace test_wav {

@@ -94,6 +94,13 @@ EXPORT void scripted_engine_configure(const char *script)
     }
 }
 
+// A program started by a test takes its script from the environment.
+__attribute__((constructor)) static void configure_from_environment()
+{
+    if (const char *script = std::getenv("SCRIPTED_ENGINE"))
+        scripted_engine_configure(script);
+}
+
 EXPORT const char *scripted_engine_calls()
 {
     std::lock_guard lock(g_mutex);
@@ -183,6 +190,7 @@ EXPORT int QTTSSessionEnd(const char *session, const char *hints)
     return g_script.end_result;
 }
 
+#ifndef SCRIPTED_WITHOUT_FINI
 EXPORT int QTTSFini()
 {
     std::lock_guard lock(g_mutex);
@@ -190,3 +198,4 @@ EXPORT int QTTSFini()
     g_finalised = true;
     return 0;
 }
+#endif

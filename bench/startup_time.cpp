@@ -1,0 +1,95 @@
+// Time from process start to the main window on screen, against a bare window with the same
+// widgets, in one run. Each sample is a fresh process; the parent starts the children in
+// turn and reads how long each took until its window was exposed.
+//
+//   startup_time [runs]        (needs a display: run under xvfb-run, or QT_QPA_PLATFORM=offscreen)
+#include "app/main_window.h"
+#include "app/process_state.h"
+#include "engine/carried_images.h"
+#include "engine/tts_engine.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Waits until the window is exposed, then ends the process.
+int show_and_quit(QWidget &window)
+{
+    window.show();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (window.windowHandle() != nullptr && window.windowHandle()->isExposed())
+            QCoreApplication::exit(0);
+    });
+    poll.start(0);
+    return QApplication::exec();
+}
+
+int child(const QString &mode, const QString &folder)
+{
+    int argc = 1;
+    char name[] = "startup_time";
+    char *argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    QDir::setCurrent(folder);
+    ProcessState state;
+    // Both library folders are the sample's own, so every start deploys as on a fresh machine.
+    TtsEngine engine(carried_engine_images(), {folder + QStringLiteral("/system"), folder});
+    MainWindow window(state, engine);
+    if (mode == QLatin1String("full"))
+        window.on_created();
+    const int rc = show_and_quit(window);
+    if (mode == QLatin1String("full"))
+        engine.finalise();
+    return rc;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 4 && QByteArray(argv[1]) == "--child")
+        return child(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    QCoreApplication app(argc, argv);
+    std::vector<double> full;
+    std::vector<double> bare;
+    for (int i = 0; i < runs; ++i) {
+        for (const char *mode : {"bare", "full"}) {
+            QTemporaryDir dir;
+            QProcess process;
+            QElapsedTimer timer;
+            timer.start();
+            process.start(QCoreApplication::applicationFilePath(),
+                          {QStringLiteral("--child"), QString::fromLatin1(mode), dir.path()});
+            if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+                std::fprintf(stderr, "child %s failed: %s\n", mode, process.readAllStandardError().constData());
+                return 1;
+            }
+            (QByteArray(mode) == "full" ? full : bare).push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        }
+    }
+    const double f = median(full);
+    const double b = median(bare);
+    std::printf("process start to window shown, median of %d runs:\n", runs);
+    std::printf("  bare window with the same widgets: %8.1f ms\n", b);
+    std::printf("  program start-up (deploy, lists, engine init): %8.1f ms\n", f);
+    std::printf("  ratio: %.2f\n", b > 0 ? f / b : 0.0);
+    return 0;
+}

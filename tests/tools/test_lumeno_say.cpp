@@ -1,0 +1,171 @@
+#include "platform/gbk.h"
+#include "text/sentence_split.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+namespace {
+
+bool copy_into(const QString &file, const QString &folder)
+{
+    const QString target = QDir(folder).filePath(QFileInfo(file).fileName());
+    return QFile::copy(file, target)
+        && QFile::setPermissions(target, QFile::permissions(file) | QFileDevice::ExeOwner);
+}
+
+QByteArray read_file(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+quint32 data_size(const QByteArray &wav)
+{
+    return wav.size() >= 44 ? qFromLittleEndian<quint32>(wav.constData() + 40) : 0;
+}
+
+// A Chinese text of about the given size in GBK bytes, made of short sentences.
+QByteArray chapter(int bytes)
+{
+    static const char16_t *sentences[] = {u"春天来了，河边的柳树发芽了。", u"孩子们在草地上放风筝！",
+                                          u"今天的天气怎么样？", u"我们明天一起去图书馆；"};
+    QByteArray text;
+    for (int i = 0; text.size() < bytes; ++i)
+        text += gbk::encode(QString::fromUtf16(sentences[i % 4]));
+    return text;
+}
+
+} // namespace
+
+// lumeno-say run as a user runs it, with its engine library beside it in a folder of its own.
+class TestLumenoSay final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void text_becomesWavOfTheChosenFormat();
+    void longText_becomesOneWavOfItsPieces();
+    void batch_writesOneWavPerFile();
+    void errors_exitWithTheirCodes();
+
+private:
+    int say(const QStringList &arguments, const QByteArray &input = {});
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    void write(const QString &name, const QByteArray &bytes);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_stderr;
+};
+
+void TestLumenoSay::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(copy_into(QStringLiteral(LUMENO_SAY_FILE), m_dir->path()));
+    QVERIFY(copy_into(QStringLiteral(ENGINE_FILE), m_dir->path()));
+    QVERIFY(copy_into(QStringLiteral(CODEC_FILE), m_dir->path()));
+}
+
+void TestLumenoSay::write(const QString &name, const QByteArray &bytes)
+{
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+int TestLumenoSay::say(const QStringList &arguments, const QByteArray &input)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LUMENO_LIBRARY_DIR"), path(QStringLiteral("no-system-folder")));
+    env.insert(QStringLiteral("LUMENO_SOUND"), QStringLiteral("null"));
+    process.setProcessEnvironment(env);
+    process.start(path(QStringLiteral("lumeno-say")), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000))
+        return -1;
+    m_stderr = process.readAllStandardError();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+void TestLumenoSay::text_becomesWavOfTheChosenFormat()
+{
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("a.wav")), QStringLiteral("--format"), QStringLiteral("8000"),
+                  QStringLiteral("你好，世界")}),
+             0);
+    const QByteArray wav = read_file(path(QStringLiteral("a.wav")));
+    QCOMPARE(wav.left(4), QByteArray("RIFF"));
+    QCOMPARE(qFromLittleEndian<quint32>(wav.constData() + 24), 8000u);
+    QCOMPARE(data_size(wav) + 44, static_cast<quint32>(wav.size()));
+    // A few syllables: more than a quarter second of speech at 8 kHz.
+    QVERIFY(data_size(wav) > 4000);
+
+    // The same text from standard input, as GBK.
+    QCOMPARE(say({QStringLiteral("--gbk"), QStringLiteral("--format"), QStringLiteral("8000"), QStringLiteral("-o"),
+                  path(QStringLiteral("b.wav"))},
+                 gbk::encode(QStringLiteral("你好，世界"))),
+             0);
+    QCOMPARE(read_file(path(QStringLiteral("b.wav"))).size(), wav.size());
+}
+
+void TestLumenoSay::longText_becomesOneWavOfItsPieces()
+{
+    const QByteArray text = chapter(6000);
+    write(QStringLiteral("chapter.txt"), text);
+    QCOMPARE(say({QStringLiteral("--gbk"), QStringLiteral("-f"), path(QStringLiteral("chapter.txt")), QStringLiteral("-o"),
+                  path(QStringLiteral("chapter.wav"))}),
+             0);
+    const QByteArray whole = read_file(path(QStringLiteral("chapter.wav")));
+
+    const QList<QByteArray> pieces = split_for_engine(text, 2048);
+    QCOMPARE(pieces.size(), 3);
+    quint64 sum = 0;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const QString name = QStringLiteral("piece%1").arg(i);
+        write(name + QStringLiteral(".txt"), pieces[i]);
+        QCOMPARE(say({QStringLiteral("--gbk"), QStringLiteral("-f"), path(name + QStringLiteral(".txt")),
+                      QStringLiteral("-o"), path(name + QStringLiteral(".wav"))}),
+                 0);
+        sum += data_size(read_file(path(name + QStringLiteral(".wav"))));
+    }
+    QVERIFY(sum > 0);
+    const double ratio = static_cast<double>(data_size(whole)) / static_cast<double>(sum);
+    QVERIFY2(ratio > 0.98 && ratio < 1.02, qPrintable(QString::number(ratio)));
+}
+
+void TestLumenoSay::batch_writesOneWavPerFile()
+{
+    const QStringList names{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
+    QStringList arguments;
+    for (const QString &name : names) {
+        write(name + QStringLiteral(".txt"), QStringLiteral("第%1个文件。").arg(name).toUtf8());
+        arguments << QStringLiteral("-f") << path(name + QStringLiteral(".txt"));
+    }
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+    QCOMPARE(say(arguments + QStringList{QStringLiteral("--output-dir"), path(QStringLiteral("out"))}), 0);
+    for (const QString &name : names) {
+        const QByteArray wav = read_file(path(QStringLiteral("out/") + name + QStringLiteral(".wav")));
+        QVERIFY2(data_size(wav) > 3200, qPrintable(name));
+    }
+}
+
+void TestLumenoSay::errors_exitWithTheirCodes()
+{
+    QCOMPARE(say({QStringLiteral("--speed"), QStringLiteral("warp"), QStringLiteral("x")}), 2);
+    QVERIFY(m_stderr.contains("--speed"));
+    QCOMPARE(say({QStringLiteral("--voice"), QStringLiteral("nobody"), QStringLiteral("x")}), 3);
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("missing.txt"))}), 4);
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("no/such/folder/x.wav")), QStringLiteral("x")}), 6);
+
+    // Without its codec library the engine does not start.
+    QVERIFY(QFile::remove(path(QFileInfo(QStringLiteral(CODEC_FILE)).fileName())));
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("x.wav")), QStringLiteral("x")}), 5);
+    QVERIFY(!QFile::exists(path(QStringLiteral("x.wav"))));
+}
+
+QTEST_GUILESS_MAIN(TestLumenoSay)
+#include "test_lumeno_say.moc"
