@@ -28,11 +28,14 @@ QByteArray read_file(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The scripted engine deployed and loaded like the real one, in a folder of its own.
+// An engine library deployed and loaded like the program does it, in a folder of its own:
+// by default the scripted one.
 struct ScriptedWindow {
-    explicit ScriptedWindow(const char *script)
-        : image(read_file(QStringLiteral(SCRIPTED_ENGINE_FILE)))
-        , engine({image, QByteArrayView("codec")},
+    explicit ScriptedWindow(const char *script, const QString &engine_file = QStringLiteral(SCRIPTED_ENGINE_FILE),
+                            const QString &codec_file = {})
+        : image(read_file(engine_file))
+        , codec(codec_file.isEmpty() ? QByteArray("codec") : read_file(codec_file))
+        , engine({image, codec},
                  {dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program"))})
     {
         QDir(dir.path()).mkpath(QStringLiteral("system"));
@@ -42,7 +45,8 @@ struct ScriptedWindow {
         window->on_created();
         library = dlopen(QFile::encodeName(dir.filePath(QStringLiteral("system/libmsc.so"))).constData(),
                          RTLD_NOW | RTLD_NOLOAD);
-        configure(script);
+        if (script != nullptr)
+            configure(script);
         statuses->clear();
     }
     ~ScriptedWindow()
@@ -74,6 +78,7 @@ struct ScriptedWindow {
 
     QTemporaryDir dir;
     QByteArray image;
+    QByteArray codec;
     ProcessState state;
     TtsEngine engine;
     std::unique_ptr<MainWindow> window;
@@ -118,6 +123,7 @@ class TestSynthesisRun final : public QObject {
     Q_OBJECT
 
 private slots:
+    void realEngine_speaksTheDesignedSentence();
     void run_reportsEachStageAndKeepsWav();
     void run_sendsUntrimmedTextAsGbkBytes();
     void run_onlySpaces_asksForTextAndFocusesBox();
@@ -132,6 +138,40 @@ private slots:
     void duringRun_onlyStartIsDisabledAndFormatIsReadAtTheEnd();
     void closeDuringRun_endsSessionOnceAndNeverPollsAfterFini();
 };
+
+void TestSynthesisRun::realEngine_speaksTheDesignedSentence()
+{
+    QTemporaryDir trace_dir;
+    const QString trace = trace_dir.filePath(QStringLiteral("trace.log"));
+    qputenv("LUMENO_ENGINE_TRACE", QFile::encodeName(trace));
+    {
+        ScriptedWindow w(nullptr, QStringLiteral(ENGINE_FILE), QStringLiteral(CODEC_FILE));
+        QCOMPARE(w.c().status_panel->text(), QStringLiteral("已成功连接服务器"));
+        w.start();
+        const QStringList shown = w.shown();
+        QCOMPARE(shown.value(0), QStringLiteral("成功发送转换文本,等待返回结果中..."));
+        QVERIFY(shown.contains(QStringLiteral("正在合成语音,请稍候...")));
+        QCOMPARE(shown.constLast(), QStringLiteral("语音已合成"));
+        const QByteArray &wav = w.state.audio_buffer;
+        QCOMPARE(qFromLittleEndian<quint32>(wav.constData() + 24), 16000u);
+        // Twelve syllables: between one and six seconds of 16 kHz 16-bit speech.
+        const qsizetype audio = wav.size() - 44;
+        QVERIFY2(audio > 32000 && audio < 6 * 32000, qPrintable(QString::number(audio)));
+        QVERIFY(w.c().start->isEnabled());
+        w.window->on_close_query();
+    }
+    qunsetenv("LUMENO_ENGINE_TRACE");
+    // The engine saw the calls in the order of a run and a close.
+    QStringList functions;
+    for (const QByteArray &line : read_file(trace).split('\n')) {
+        const QByteArray function = line.left(line.indexOf('('));
+        if (!function.isEmpty() && (functions.isEmpty() || functions.constLast() != QString::fromLatin1(function)))
+            functions << QString::fromLatin1(function);
+    }
+    QCOMPARE(functions, (QStringList{QStringLiteral("QTTSInit"), QStringLiteral("QTTSSessionBegin"),
+                                     QStringLiteral("QTTSTextPut"), QStringLiteral("QTTSAudioGet"),
+                                     QStringLiteral("QTTSSessionEnd"), QStringLiteral("QTTSFini")}));
+}
 
 void TestSynthesisRun::run_reportsEachStageAndKeepsWav()
 {

@@ -2,6 +2,7 @@
 // like the real one. The test sets the script through scripted_engine_configure and reads
 // back every call through scripted_engine_calls.
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -66,6 +67,13 @@ void log(const std::string &line)
 {
     g_calls += line;
     g_calls += '\n';
+    // A program started by a test reports its calls through a file.
+    if (const char *path = std::getenv("SCRIPTED_ENGINE_LOG")) {
+        if (std::FILE *file = std::fopen(path, "a")) {
+            std::fprintf(file, "%s\n", line.c_str());
+            std::fclose(file);
+        }
+    }
 }
 
 } // namespace
@@ -94,13 +102,6 @@ EXPORT void scripted_engine_configure(const char *script)
     }
 }
 
-// A program started by a test takes its script from the environment.
-__attribute__((constructor)) static void configure_from_environment()
-{
-    if (const char *script = std::getenv("SCRIPTED_ENGINE"))
-        scripted_engine_configure(script);
-}
-
 EXPORT const char *scripted_engine_calls()
 {
     std::lock_guard lock(g_mutex);
@@ -110,6 +111,13 @@ EXPORT const char *scripted_engine_calls()
 
 EXPORT int QTTSInit(const char *configs)
 {
+    // A program started by a test takes its script from the environment.
+    static const bool from_environment = [] {
+        if (const char *script = std::getenv("SCRIPTED_ENGINE"))
+            scripted_engine_configure(script);
+        return true;
+    }();
+    (void)from_environment;
     std::lock_guard lock(g_mutex);
     log("QTTSInit " + escaped(configs));
     return g_script.init_result;

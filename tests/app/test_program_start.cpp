@@ -1,0 +1,174 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+QByteArray read_file(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool write_file(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+struct Start {
+    bool ended = false; // the process ended by itself
+    int exit_code = 0;
+    QByteArray error_output;
+    QByteArray trace;
+};
+
+} // namespace
+
+// The real program started as a user starts it, with its library folders in a temporary
+// folder: where the engine libraries go, which one is loaded, and what a broken one does.
+class TestProgramStart final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void freshStart_deploysBothLibrariesToTheSystemFolder();
+    void libraryAlreadyInSystemFolder_isUsedUnchanged();
+    void unwritableSystemFolder_deploysToProgramFolderAtEveryStart();
+    void codecMissing_startsWithFailedInitialisation();
+    void unloadableLibrary_endsWithFatalError();
+    void libraryWithoutAnOperation_endsWithFatalError();
+
+private:
+    Start start(const QString &system_folder, const QByteArray &script = {});
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestProgramStart::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("program")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("system")));
+    const QString program = path(QStringLiteral("program/lumeno"));
+    QVERIFY(QFile::copy(QStringLiteral(PROGRAM_FILE), program));
+    QVERIFY(QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner));
+}
+
+Start TestProgramStart::start(const QString &system_folder, const QByteArray &script)
+{
+    const QString trace = path(QStringLiteral("trace.log"));
+    QFile::remove(trace);
+    QFile::remove(path(QStringLiteral("scripted.log")));
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LUMENO_LIBRARY_DIR"), system_folder);
+    env.insert(QStringLiteral("LUMENO_ENGINE_TRACE"), trace);
+    env.insert(QStringLiteral("LUMENO_SOUND"), QStringLiteral("null"));
+    env.insert(QStringLiteral("SCRIPTED_ENGINE_LOG"), path(QStringLiteral("scripted.log")));
+    if (!script.isNull())
+        env.insert(QStringLiteral("SCRIPTED_ENGINE"), QString::fromLatin1(script));
+    process.setProcessEnvironment(env);
+    process.start(path(QStringLiteral("program/lumeno")), {});
+    Start result;
+    // Running until the engine has been initialised (or the program has ended by itself).
+    for (int waited = 0; waited < 30000 && process.state() != QProcess::NotRunning; waited += 50) {
+        if (read_file(trace).contains("QTTSInit(") || read_file(path(QStringLiteral("scripted.log"))).contains("QTTSInit"))
+            break;
+        process.waitForFinished(50);
+    }
+    result.ended = process.state() == QProcess::NotRunning;
+    if (!result.ended) {
+        process.terminate();
+        process.waitForFinished(5000);
+    }
+    result.exit_code = process.exitCode();
+    result.error_output = process.readAllStandardError();
+    result.trace = read_file(trace);
+    return result;
+}
+
+void TestProgramStart::freshStart_deploysBothLibrariesToTheSystemFolder()
+{
+    const Start s = start(path(QStringLiteral("system")));
+    QVERIFY(!s.ended);
+    QVERIFY2(s.trace.startsWith("QTTSInit(configs=\"server_url="), s.trace.constData());
+    QVERIFY(s.trace.contains(",coding_libs=libmsc_speex.so,max_text_size=2048\") = 0"));
+    QCOMPARE(read_file(path(QStringLiteral("system/libmsc.so"))), read_file(QStringLiteral(ENGINE_FILE)));
+    QCOMPARE(read_file(path(QStringLiteral("system/libmsc_speex.so"))), read_file(QStringLiteral(CODEC_FILE)));
+    QVERIFY(!QFile::exists(path(QStringLiteral("program/libmsc.so"))));
+}
+
+void TestProgramStart::libraryAlreadyInSystemFolder_isUsedUnchanged()
+{
+    const QByteArray other_version = read_file(QStringLiteral(SCRIPTED_ENGINE_FILE));
+    QVERIFY(write_file(path(QStringLiteral("system/libmsc.so")), other_version));
+    const Start s = start(path(QStringLiteral("system")), "init=0");
+    QVERIFY2(!s.ended, s.error_output.constData());
+    QCOMPARE(read_file(path(QStringLiteral("system/libmsc.so"))), other_version);
+    QVERIFY(read_file(path(QStringLiteral("scripted.log"))).startsWith("QTTSInit server_url="));
+    // The codec was missing, so it was written; nothing went to the program folder.
+    QCOMPARE(read_file(path(QStringLiteral("system/libmsc_speex.so"))), read_file(QStringLiteral(CODEC_FILE)));
+    QVERIFY(!QFile::exists(path(QStringLiteral("program/libmsc.so"))));
+}
+
+void TestProgramStart::unwritableSystemFolder_deploysToProgramFolderAtEveryStart()
+{
+    // A folder that cannot be written to (root may write anywhere, so: one that does not exist).
+    const QString system = path(QStringLiteral("no/such/folder"));
+    Start s = start(system);
+    QVERIFY(!s.ended);
+    QVERIFY(s.trace.contains("\") = 0"));
+    QCOMPARE(read_file(path(QStringLiteral("program/libmsc.so"))), read_file(QStringLiteral(ENGINE_FILE)));
+    QCOMPARE(read_file(path(QStringLiteral("program/libmsc_speex.so"))), read_file(QStringLiteral(CODEC_FILE)));
+
+    QVERIFY(write_file(path(QStringLiteral("program/libmsc.so")), "damaged"));
+    s = start(system);
+    QVERIFY(!s.ended);
+    QCOMPARE(read_file(path(QStringLiteral("program/libmsc.so"))), read_file(QStringLiteral(ENGINE_FILE)));
+    QVERIFY(s.trace.contains("\") = 0"));
+}
+
+void TestProgramStart::codecMissing_startsWithFailedInitialisation()
+{
+    // Something that is not the codec stands where the codec belongs, so it is kept and fails.
+    QVERIFY(QDir(path(QStringLiteral("system"))).mkdir(QStringLiteral("libmsc_speex.so")));
+    const Start s = start(path(QStringLiteral("system")));
+    QVERIFY2(!s.ended, s.error_output.constData());
+    QVERIFY(s.trace.startsWith("QTTSInit("));
+    QVERIFY2(!s.trace.contains("\") = 0"), s.trace.constData());
+}
+
+void TestProgramStart::unloadableLibrary_endsWithFatalError()
+{
+    QVERIFY(write_file(path(QStringLiteral("system/libmsc.so")), "not a library"));
+    const Start s = start(path(QStringLiteral("system")));
+    QVERIFY(s.ended);
+    QCOMPARE(s.exit_code, 255);
+    const QString message = QString::fromUtf8(s.error_output);
+    QVERIFY2(message.contains(QStringLiteral("运行时出错!")), qPrintable(message));
+    QVERIFY(message.contains(QStringLiteral("错误信息：")));
+    QVERIFY(message.contains(QStringLiteral("无法找到指定DLL库文件“libmsc.so”中的输出命令“QTTSInit”")));
+}
+
+void TestProgramStart::libraryWithoutAnOperation_endsWithFatalError()
+{
+    QVERIFY(write_file(path(QStringLiteral("system/libmsc.so")), read_file(QStringLiteral(INCOMPLETE_ENGINE_FILE))));
+    const Start s = start(path(QStringLiteral("system")));
+    QVERIFY(s.ended);
+    QCOMPARE(s.exit_code, 255);
+    QVERIFY2(QString::fromUtf8(s.error_output)
+                 .contains(QStringLiteral("无法找到指定DLL库文件“libmsc.so”中的输出命令“QTTSFini”")),
+             s.error_output.constData());
+    // Nothing of the library was called.
+    QVERIFY(!QFile::exists(path(QStringLiteral("scripted.log"))));
+}
+
+QTEST_GUILESS_MAIN(TestProgramStart)
+#include "test_program_start.moc"
