@@ -11,34 +11,22 @@ for tool in pulseaudio pactl parec python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install_deps.sh installs it)"; exit 1; }
 done
 
+# shellcheck source=../support/pulse_daemon.sh
+. "$(cd "$(dirname "$0")" && pwd)/../support/pulse_daemon.sh"
+
 work=$(mktemp -d)
 recorder=
 cleanup() {
   if [ -n "$recorder" ]; then kill "$recorder" 2>/dev/null || true; fi
-  # The daemon belongs to this script alone; its pid file is in the private runtime folder.
-  if [ -s "$work/run/pulse/pid" ]; then kill "$(cat "$work/run/pulse/pid")" 2>/dev/null || true; fi
+  stop_private_pulse "$work"
   if [ -n "${KEEP_WORK:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 
-# A private daemon: its own runtime folder and home, nothing from a desktop session.
-mkdir -m 700 "$work/run" "$work/home"
-export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" LUMENO_SOUND=alsa
-unset PULSE_SERVER PULSE_SINK PULSE_COOKIE
+export LUMENO_SOUND=alsa
 sink=lumeno_roundtrip
 rate=16000
-
-# As root PulseAudio only warns ("not intended to be run as root"); --system is not needed,
-# the daemon serves this script's own user through the private runtime folder.
-pulseaudio -D --exit-idle-time=-1 -n --log-target=stderr --log-level=error \
-  --load=module-native-protocol-unix \
-  --load="module-null-sink sink_name=$sink rate=$rate channels=1 format=s16le" 2>"$work/pulse.log"
-for _ in $(seq 50); do
-  pactl info >/dev/null 2>&1 && break
-  sleep 0.1
-done
-pactl info >/dev/null || { echo "PulseAudio did not start:"; cat "$work/pulse.log"; exit 1; }
-pactl set-default-sink "$sink"
+start_private_pulse "$work" "$sink" "$rate"
 
 # The sources: 0.3 s of silence, then a 440 Hz tone at half scale. The null sink renders its
 # first tens of milliseconds after waking before its monitor delivers anything; the silence

@@ -97,6 +97,7 @@ void TestSpeechWorker::worker_runsJobsOneAfterTheOther()
     int error = -1;
     const std::size_t third_samples = drain(*third->stream, &error);
     QCOMPARE(error, 0);
+    std::vector<std::size_t> earlier_samples;
     std::vector<short> chunk;
     for (const auto &earlier : {first, second}) {
         std::size_t samples = 0;
@@ -106,10 +107,11 @@ void TestSpeechWorker::worker_runsJobsOneAfterTheOther()
             samples += poll.samples;
         } while (!poll.last && poll.samples > 0);
         QVERIFY(poll.last);
-        QVERIFY(samples > 8000);
+        earlier_samples.push_back(samples);
     }
-    // The same text gives the same audio length whatever ran before it.
-    QCOMPARE(third_samples, drain(*job(U"你好。")->stream, nullptr) == 0 ? third_samples : third_samples);
+    QVERIFY(earlier_samples[1] > earlier_samples[0]);
+    // The same text gives the same audio whatever ran before it.
+    QCOMPARE(third_samples, earlier_samples[0]);
 }
 
 void TestSpeechWorker::worker_cancelStopsASynthesisAtOnce()
@@ -156,7 +158,8 @@ void TestSpeechWorker::worker_stopAbortsTheRunningJobAndRestarts()
         running->stream->wait_for_audio(50ms);
     m_worker.stop();
     QVERIFY(queued->stream->cancelled());
-    QVERIFY(running->stream->cancelled() || drain(*running->stream) < 16000 * 120);
+    QVERIFY(running->stream->cancelled());
+    QVERIFY(drain(*running->stream) < 16000 * 120);
 
     // espeak-ng stays initialised; a new thread takes over.
     QCOMPARE(m_worker.start(), QTTS_SUCCESS);
