@@ -1,3 +1,4 @@
+#include "file_bytes.h"
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -7,18 +8,6 @@
 #include <csignal>
 
 namespace {
-
-QByteArray read_file(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool write_file(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 struct Start {
     bool ended = false; // the process ended by itself
@@ -79,7 +68,7 @@ Start TestProgramStart::start(const QString &system_folder, const QByteArray &sc
     Start result;
     // Running until the engine has been initialised (or the program has ended by itself).
     for (int waited = 0; waited < 30000 && process.state() != QProcess::NotRunning; waited += 50) {
-        if (read_file(trace).contains("QTTSInit(") || read_file(path(QStringLiteral("scripted.log"))).contains("QTTSInit"))
+        if (file_bytes::read(trace).contains("QTTSInit(") || file_bytes::read(path(QStringLiteral("scripted.log"))).contains("QTTSInit"))
             break;
         process.waitForFinished(50);
     }
@@ -90,7 +79,7 @@ Start TestProgramStart::start(const QString &system_folder, const QByteArray &sc
     }
     result.exit_code = process.exitCode();
     result.error_output = process.readAllStandardError();
-    result.trace = read_file(trace);
+    result.trace = file_bytes::read(trace);
     return result;
 }
 
@@ -100,21 +89,21 @@ void TestProgramStart::freshStart_deploysBothLibrariesToTheSystemFolder()
     QVERIFY(!s.ended);
     QVERIFY2(s.trace.startsWith("QTTSInit(configs=\"server_url="), s.trace.constData());
     QVERIFY(s.trace.contains(",coding_libs=libmsc_speex.so,max_text_size=2048\") = 0"));
-    QCOMPARE(read_file(path(QStringLiteral("system/libmsc.so"))), read_file(QStringLiteral(ENGINE_FILE)));
-    QCOMPARE(read_file(path(QStringLiteral("system/libmsc_speex.so"))), read_file(QStringLiteral(CODEC_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc.so"))), file_bytes::read(QStringLiteral(ENGINE_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc_speex.so"))), file_bytes::read(QStringLiteral(CODEC_FILE)));
     QVERIFY(!QFile::exists(path(QStringLiteral("program/libmsc.so"))));
 }
 
 void TestProgramStart::libraryAlreadyInSystemFolder_isUsedUnchanged()
 {
-    const QByteArray other_version = read_file(QStringLiteral(SCRIPTED_ENGINE_FILE));
-    QVERIFY(write_file(path(QStringLiteral("system/libmsc.so")), other_version));
+    const QByteArray other_version = file_bytes::read(QStringLiteral(SCRIPTED_ENGINE_FILE));
+    QVERIFY(file_bytes::write(path(QStringLiteral("system/libmsc.so")), other_version));
     const Start s = start(path(QStringLiteral("system")), "init=0");
     QVERIFY2(!s.ended, s.error_output.constData());
-    QCOMPARE(read_file(path(QStringLiteral("system/libmsc.so"))), other_version);
-    QVERIFY(read_file(path(QStringLiteral("scripted.log"))).startsWith("QTTSInit server_url="));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc.so"))), other_version);
+    QVERIFY(file_bytes::read(path(QStringLiteral("scripted.log"))).startsWith("QTTSInit server_url="));
     // The codec was missing, so it was written; nothing went to the program folder.
-    QCOMPARE(read_file(path(QStringLiteral("system/libmsc_speex.so"))), read_file(QStringLiteral(CODEC_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc_speex.so"))), file_bytes::read(QStringLiteral(CODEC_FILE)));
     QVERIFY(!QFile::exists(path(QStringLiteral("program/libmsc.so"))));
 }
 
@@ -125,13 +114,13 @@ void TestProgramStart::unwritableSystemFolder_deploysToProgramFolderAtEveryStart
     Start s = start(system);
     QVERIFY(!s.ended);
     QVERIFY(s.trace.contains("\") = 0"));
-    QCOMPARE(read_file(path(QStringLiteral("program/libmsc.so"))), read_file(QStringLiteral(ENGINE_FILE)));
-    QCOMPARE(read_file(path(QStringLiteral("program/libmsc_speex.so"))), read_file(QStringLiteral(CODEC_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc.so"))), file_bytes::read(QStringLiteral(ENGINE_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc_speex.so"))), file_bytes::read(QStringLiteral(CODEC_FILE)));
 
-    QVERIFY(write_file(path(QStringLiteral("program/libmsc.so")), "damaged"));
+    QVERIFY(file_bytes::write(path(QStringLiteral("program/libmsc.so")), "damaged"));
     s = start(system);
     QVERIFY(!s.ended);
-    QCOMPARE(read_file(path(QStringLiteral("program/libmsc.so"))), read_file(QStringLiteral(ENGINE_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc.so"))), file_bytes::read(QStringLiteral(ENGINE_FILE)));
     QVERIFY(s.trace.contains("\") = 0"));
 }
 
@@ -147,7 +136,7 @@ void TestProgramStart::codecMissing_startsWithFailedInitialisation()
 
 void TestProgramStart::unloadableLibrary_endsWithFatalError()
 {
-    QVERIFY(write_file(path(QStringLiteral("system/libmsc.so")), "not a library"));
+    QVERIFY(file_bytes::write(path(QStringLiteral("system/libmsc.so")), "not a library"));
     const Start s = start(path(QStringLiteral("system")));
     QVERIFY(s.ended);
     QCOMPARE(s.exit_code, 255);
@@ -159,7 +148,7 @@ void TestProgramStart::unloadableLibrary_endsWithFatalError()
 
 void TestProgramStart::libraryWithoutAnOperation_endsWithFatalError()
 {
-    QVERIFY(write_file(path(QStringLiteral("system/libmsc.so")), read_file(QStringLiteral(INCOMPLETE_ENGINE_FILE))));
+    QVERIFY(file_bytes::write(path(QStringLiteral("system/libmsc.so")), file_bytes::read(QStringLiteral(INCOMPLETE_ENGINE_FILE))));
     const Start s = start(path(QStringLiteral("system")));
     QVERIFY(s.ended);
     QCOMPARE(s.exit_code, 255);

@@ -1,5 +1,6 @@
 #include "audio/audio_export.h"
 #include "audio/audio_player.h"
+#include "file_bytes.h"
 #include "output_log.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
@@ -16,19 +17,6 @@
 using test_wav::pattern;
 
 namespace {
-
-QByteArray read_all(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void write_file(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // Lets writes past the given file size fail, as on a full disk, for the lifetime of the object.
 class FileSizeLimit final {
@@ -125,7 +113,7 @@ void TestAudioExport::saveVoice_writesBufferByteForByte()
     const QString path = m_dir.filePath(QStringLiteral("合成语音.wav"));
     FileDialog::answer_next(path);
     AudioExport::save_voice(m_wav, m_dialog);
-    QCOMPARE(read_all(path), m_wav);
+    QCOMPARE(file_bytes::read(path), m_wav);
     QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("导出成功:") + QDir::toNativeSeparators(path)});
     // Only the file itself is left, nothing beside it.
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("合成语音.wav")});
@@ -134,11 +122,11 @@ void TestAudioExport::saveVoice_writesBufferByteForByte()
 void TestAudioExport::saveVoice_overLongerFileKeepsNewLength()
 {
     const QString path = m_dir.filePath(QStringLiteral("longer.wav"));
-    write_file(path, QByteArray(3 * m_wav.size(), 'x'));
+    QVERIFY(file_bytes::write(path, QByteArray(3 * m_wav.size(), 'x')));
     FileDialog::answer_next(path);
     AudioExport::save_voice(m_wav, m_dialog);
     QCOMPARE(QFileInfo(path).size(), m_wav.size());
-    QCOMPARE(read_all(path), m_wav);
+    QCOMPARE(file_bytes::read(path), m_wav);
 }
 
 void TestAudioExport::saveVoice_cancelWritesAndShowsNothing()
@@ -164,7 +152,7 @@ void TestAudioExport::saveVoice_failedWriteKeepsEarlierFile()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("good.wav"));
     const QByteArray earlier = test_wav::wav(pattern(100, 3), 8000);
-    write_file(path, earlier);
+    QVERIFY(file_bytes::write(path, earlier));
     const QByteArray larger = test_wav::wav(pattern(200000), 16000);
     {
         // The disk fills up part way through the write.
@@ -174,7 +162,7 @@ void TestAudioExport::saveVoice_failedWriteKeepsEarlierFile()
         AudioExport::save_voice(larger, m_dialog);
     }
     QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("导出失败:") + QDir::toNativeSeparators(path)});
-    QCOMPARE(read_all(path), earlier);
+    QCOMPARE(file_bytes::read(path), earlier);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("good.wav")});
 }
 
@@ -188,7 +176,7 @@ void TestAudioExport::saveVoice_duringPlaybackLeavesItPlaying()
     const QString path = m_dir.filePath(QStringLiteral("while playing.wav"));
     FileDialog::answer_next(path);
     AudioExport::save_voice(m_wav, m_dialog);
-    QCOMPARE(read_all(path), m_wav);
+    QCOMPARE(file_bytes::read(path), m_wav);
 
     QCOMPARE(AudioPlayer::live_count(), 1);
     QVERIFY(log.of(OutputLog::Kind::Pause).isEmpty());

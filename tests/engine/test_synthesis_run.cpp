@@ -3,6 +3,7 @@
 #include "audio/audio_player.h"
 #include "engine/synthesis_run.h"
 #include "engine/tts_engine.h"
+#include "file_bytes.h"
 #include "platform/gbk.h"
 
 #include <QComboBox>
@@ -22,19 +23,13 @@
 
 namespace {
 
-QByteArray read_file(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // An engine library deployed and loaded like the program does it, in a folder of its own:
 // by default the scripted one.
 struct ScriptedWindow {
     explicit ScriptedWindow(const char *script, const QString &engine_file = QStringLiteral(SCRIPTED_ENGINE_FILE),
                             const QString &codec_file = {})
-        : image(read_file(engine_file))
-        , codec(codec_file.isEmpty() ? QByteArray("codec") : read_file(codec_file))
+        : image(file_bytes::read(engine_file))
+        , codec(codec_file.isEmpty() ? QByteArray("codec") : file_bytes::read(codec_file))
         , engine({image, codec},
                  {dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program"))})
     {
@@ -163,7 +158,7 @@ void TestSynthesisRun::realEngine_speaksTheDesignedSentence()
     qunsetenv("LUMENO_ENGINE_TRACE");
     // The engine saw the calls in the order of a run and a close.
     QStringList functions;
-    for (const QByteArray &line : read_file(trace).split('\n')) {
+    for (const QByteArray &line : file_bytes::read(trace).split('\n')) {
         const QByteArray function = line.left(line.indexOf('('));
         if (!function.isEmpty() && (functions.isEmpty() || functions.constLast() != QString::fromLatin1(function)))
             functions << QString::fromLatin1(function);

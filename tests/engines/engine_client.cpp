@@ -60,6 +60,7 @@ EngineClient::Result EngineClient::synthesise(const QByteArray &params, const QB
         while (status != QTTS_AUDIO_COMPLETE) {
             unsigned int length = 0;
             const void *audio = m_get(session, &length, &status, &result.audio_error);
+            ++result.polls;
             if (audio != nullptr && length > 0) {
                 const std::size_t old = result.pcm.size();
                 result.pcm.resize(old + length / 2);

@@ -40,7 +40,8 @@ public:
         int begin_error = -1;
         int put_result = -1;
         int audio_error = -1;
-        int chunks = 0;
+        int chunks = 0; // QTTSAudioGet calls that gave audio
+        int polls = 0;  // all QTTSAudioGet calls
         std::vector<short> pcm;
     };
     // One whole session: begin, put, poll to the end, end.

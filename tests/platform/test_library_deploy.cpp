@@ -1,3 +1,4 @@
+#include "file_bytes.h"
 #include "platform/library_deploy.h"
 
 #include <QDir>
@@ -6,19 +7,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray read_all(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void write_all(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 } // namespace
 
@@ -52,9 +40,9 @@ void TestLibraryDeploy::init()
 
 void TestLibraryDeploy::existingFileAtSystemPath_isKeptUnchanged()
 {
-    write_all(m_system, "older version");
+    QVERIFY(file_bytes::write(m_system, "older version"));
     QCOMPARE(deploy_library(m_image, m_system, m_program, KeepExisting::AnyFileOrFolder), DeployResult::KeptExisting);
-    QCOMPARE(read_all(m_system), QByteArray("older version"));
+    QCOMPARE(file_bytes::read(m_system), QByteArray("older version"));
     QVERIFY(!QFile::exists(m_program));
 }
 
@@ -69,7 +57,7 @@ void TestLibraryDeploy::missing_isWrittenToSystemPath()
 {
     QCOMPARE(deploy_library(m_image, m_system, m_program, KeepExisting::AnyFileOrFolder),
              DeployResult::WrittenToSystem);
-    QCOMPARE(read_all(m_system), m_image);
+    QCOMPARE(file_bytes::read(m_system), m_image);
     QVERIFY(QFileInfo(m_system).isExecutable());
     QVERIFY(!QFile::exists(m_program));
 }
@@ -80,19 +68,19 @@ void TestLibraryDeploy::unwritableSystemFolder_fallsBackToProgramFolderEveryTime
     const QString system = m_dir->filePath(QStringLiteral("no/such/folder/libx.so"));
     QCOMPARE(deploy_library(m_image, system, m_program, KeepExisting::AnyFileOrFolder),
              DeployResult::WrittenToProgram);
-    QCOMPARE(read_all(m_program), m_image);
+    QCOMPARE(file_bytes::read(m_program), m_image);
 
-    write_all(m_program, "stale and longer than the image");
+    QVERIFY(file_bytes::write(m_program, "stale and longer than the image"));
     QCOMPARE(deploy_library(m_image, system, m_program, KeepExisting::AnyFileOrFolder),
              DeployResult::WrittenToProgram);
-    QCOMPARE(read_all(m_program), m_image);
+    QCOMPARE(file_bytes::read(m_program), m_image);
 }
 
 void TestLibraryDeploy::sameSizeRule_replacesFileOfOtherSize()
 {
-    write_all(m_system, "short");
+    QVERIFY(file_bytes::write(m_system, "short"));
     QCOMPARE(deploy_library(m_image, m_system, m_program, KeepExisting::SameSize), DeployResult::WrittenToSystem);
-    QCOMPARE(read_all(m_system), m_image);
+    QCOMPARE(file_bytes::read(m_system), m_image);
     QCOMPARE(deploy_library(m_image, m_system, m_program, KeepExisting::SameSize), DeployResult::KeptExisting);
 }
 

@@ -1,3 +1,4 @@
+#include "file_bytes.h"
 #include "platform/gbk.h"
 #include "text/sentence_split.h"
 
@@ -15,12 +16,6 @@ bool copy_into(const QString &file, const QString &folder)
     const QString target = QDir(folder).filePath(QFileInfo(file).fileName());
     return QFile::copy(file, target)
         && QFile::setPermissions(target, QFile::permissions(file) | QFileDevice::ExeOwner);
-}
-
-QByteArray read_file(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 quint32 data_size(const QByteArray &wav)
@@ -97,7 +92,7 @@ void TestLumenoSay::text_becomesWavOfTheChosenFormat()
     QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("a.wav")), QStringLiteral("--format"), QStringLiteral("8000"),
                   QStringLiteral("你好，世界")}),
              0);
-    const QByteArray wav = read_file(path(QStringLiteral("a.wav")));
+    const QByteArray wav = file_bytes::read(path(QStringLiteral("a.wav")));
     QCOMPARE(wav.left(4), QByteArray("RIFF"));
     QCOMPARE(qFromLittleEndian<quint32>(wav.constData() + 24), 8000u);
     QCOMPARE(data_size(wav) + 44, static_cast<quint32>(wav.size()));
@@ -109,7 +104,7 @@ void TestLumenoSay::text_becomesWavOfTheChosenFormat()
                   path(QStringLiteral("b.wav"))},
                  gbk::encode(QStringLiteral("你好，世界"))),
              0);
-    QCOMPARE(read_file(path(QStringLiteral("b.wav"))).size(), wav.size());
+    QCOMPARE(file_bytes::read(path(QStringLiteral("b.wav"))).size(), wav.size());
 }
 
 void TestLumenoSay::longText_becomesOneWavOfItsPieces()
@@ -119,7 +114,7 @@ void TestLumenoSay::longText_becomesOneWavOfItsPieces()
     QCOMPARE(say({QStringLiteral("--gbk"), QStringLiteral("-f"), path(QStringLiteral("chapter.txt")), QStringLiteral("-o"),
                   path(QStringLiteral("chapter.wav"))}),
              0);
-    const QByteArray whole = read_file(path(QStringLiteral("chapter.wav")));
+    const QByteArray whole = file_bytes::read(path(QStringLiteral("chapter.wav")));
 
     const QList<QByteArray> pieces = split_for_engine(text, 2048);
     QCOMPARE(pieces.size(), 3);
@@ -130,7 +125,7 @@ void TestLumenoSay::longText_becomesOneWavOfItsPieces()
         QCOMPARE(say({QStringLiteral("--gbk"), QStringLiteral("-f"), path(name + QStringLiteral(".txt")),
                       QStringLiteral("-o"), path(name + QStringLiteral(".wav"))}),
                  0);
-        sum += data_size(read_file(path(name + QStringLiteral(".wav"))));
+        sum += data_size(file_bytes::read(path(name + QStringLiteral(".wav"))));
     }
     QVERIFY(sum > 0);
     const double ratio = static_cast<double>(data_size(whole)) / static_cast<double>(sum);
@@ -148,7 +143,7 @@ void TestLumenoSay::batch_writesOneWavPerFile()
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
     QCOMPARE(say(arguments + QStringList{QStringLiteral("--output-dir"), path(QStringLiteral("out"))}), 0);
     for (const QString &name : names) {
-        const QByteArray wav = read_file(path(QStringLiteral("out/") + name + QStringLiteral(".wav")));
+        const QByteArray wav = file_bytes::read(path(QStringLiteral("out/") + name + QStringLiteral(".wav")));
         QVERIFY2(data_size(wav) > 3200, qPrintable(name));
     }
 }

@@ -1,0 +1,192 @@
+// Every voice of the catalogue through libmsc.so: it speaks its language at a plausible length
+// and level, and the voices of one engine type are told apart by pitch or timbre.
+
+#include "engine_client.h"
+#include "options/voice_table.h"
+#include "voice_profiles.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+class TestEngineVoices : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void everyVoice_speaksLikeEspeakWithItsProfile();
+    void voicesOfOneType_soundDifferent();
+
+private:
+    struct Heard {
+        QString id;
+        int type = 0;
+        double f0 = 0.0;       // median fundamental, Hz
+        double centroid = 0.0; // mean spectral centroid of voiced frames, Hz
+    };
+
+    EngineClient m_engine;
+    std::vector<Heard> m_heard;
+};
+
+namespace {
+
+// A short sentence in the language of each voice, in UTF-8.
+QByteArray sentence_for(const speech::VoiceProfile &profile)
+{
+    const QString language = QString::fromStdString(profile.espeak_voice).section(u'+', 0, 0);
+    if (language == u"cmn-latn-pinyin" || language == u"yue")
+        return "今天天气很好，我们出去走走吧。";
+    if (language.startsWith(u"en"))
+        return "The weather is lovely today, let us go for a walk.";
+    if (language == u"fr")
+        return "Il fait très beau aujourd'hui, allons nous promener.";
+    if (language == u"ug")
+        return "بۈگۈن ھاۋا ناھايىتى ياخشى، سەيلە قىلايلى.";
+    if (language == u"ru")
+        return "Сегодня прекрасная погода, пойдём гулять.";
+    if (language == u"es")
+        return "Hoy hace muy buen tiempo, vamos a pasear.";
+    if (language == u"hi")
+        return "आज मौसम बहुत अच्छा है, चलो घूमने चलते हैं।";
+    return "Hôm nay trời rất đẹp, chúng ta đi dạo nhé.";
+}
+
+// The samples of the data chunk of a 16-bit WAV as espeak-ng --stdout writes it.
+std::vector<short> wav_samples(const QByteArray &wav)
+{
+    const qsizetype data = wav.indexOf("data");
+    if (data < 0)
+        return {};
+    std::vector<short> out(static_cast<std::size_t>((wav.size() - data - 8) / 2));
+    std::memcpy(out.data(), wav.constData() + data + 8, out.size() * 2);
+    return out;
+}
+
+// Median F0 of the voiced 40 ms frames by autocorrelation, and their mean spectral centroid
+// (from the zero-crossing density of the first difference, a cheap stand-in).
+void measure(const std::vector<short> &pcm, int rate, double &f0, double &centroid)
+{
+    const std::size_t frame = static_cast<std::size_t>(rate / 25);
+    std::vector<double> pitches;
+    double crossings = 0.0;
+    int voiced = 0;
+    for (std::size_t start = 0; start + frame <= pcm.size(); start += frame / 2) {
+        const double level = pcm::rms(pcm, start, start + frame);
+        if (level < 800.0)
+            continue;
+        const int min_lag = rate / 600;
+        const int max_lag = rate / 60;
+        double best = 0.0;
+        int best_lag = 0;
+        double energy = 0.0;
+        for (std::size_t i = start; i < start + frame; ++i)
+            energy += double(pcm[i]) * pcm[i];
+        for (int lag = min_lag; lag <= max_lag; ++lag) {
+            double sum = 0.0;
+            for (std::size_t i = start; i + static_cast<std::size_t>(lag) < start + frame; ++i)
+                sum += double(pcm[i]) * pcm[i + static_cast<std::size_t>(lag)];
+            if (sum > best) {
+                best = sum;
+                best_lag = lag;
+            }
+        }
+        if (best_lag == 0 || best < 0.4 * energy)
+            continue;
+        pitches.push_back(double(rate) / best_lag);
+        int zc = 0;
+        for (std::size_t i = start + 2; i < start + frame; ++i) {
+            const int d1 = pcm[i] - pcm[i - 1];
+            const int d0 = pcm[i - 1] - pcm[i - 2];
+            if ((d1 >= 0) != (d0 >= 0))
+                ++zc;
+        }
+        crossings += double(zc) * rate / (2.0 * double(frame));
+        ++voiced;
+    }
+    std::sort(pitches.begin(), pitches.end());
+    f0 = pitches.empty() ? 0.0 : pitches[pitches.size() / 2];
+    centroid = voiced > 0 ? crossings / voiced : 0.0;
+}
+
+} // namespace
+
+void TestEngineVoices::initTestCase()
+{
+    QVERIFY2(m_engine.loaded(), qPrintable(m_engine.error()));
+    QCOMPARE(m_engine.init(EngineClient::config().constData()), QTTS_SUCCESS);
+}
+
+void TestEngineVoices::cleanupTestCase()
+{
+    m_engine.fini();
+}
+
+void TestEngineVoices::everyVoice_speaksLikeEspeakWithItsProfile()
+{
+    int type = 0;
+    for (const auto &engine_type : voices::engine_types()) {
+        for (const auto &voice : engine_type.voices) {
+            speech::VoiceProfile profile;
+            QVERIFY(speech::voice_profile(voice.id, profile));
+            const QByteArray text = sentence_for(profile);
+            const auto result = m_engine.synthesise(
+                session_params({{"vcn", voice.id}, {"tte", "UTF8"}, {"aue", "raw"}}), text);
+            QCOMPARE(result.audio_error, QTTS_SUCCESS);
+
+            // espeak-ng on its own with the same voice, speed and pitch.
+            QProcess espeak;
+            espeak.start(QStringLiteral("espeak-ng"),
+                         {u"-v"_qs, QString::fromStdString(profile.espeak_voice), u"-s"_qs,
+                          QString::number(profile.base_rate), u"-p"_qs, QString::number(profile.pitch), u"--stdout"_qs,
+                          QString::fromUtf8(text)});
+            QVERIFY(espeak.waitForFinished(30000));
+            const std::vector<short> reference = wav_samples(espeak.readAllStandardOutput());
+            QVERIFY(!reference.empty());
+
+            const double length = double(result.pcm.size()) / 16000.0;
+            const double expected = double(reference.size()) / 22050.0;
+            QVERIFY2(length > 0.85 * expected && length < 1.15 * expected,
+                     qPrintable(u"%1: %2 s, espeak-ng alone %3 s"_qs.arg(voice.id).arg(length).arg(expected)));
+            // At medium volume the engine is 4 dB below espeak-ng's own level.
+            const double level = pcm::rms(result.pcm);
+            const double expected_level = pcm::rms(reference) * 0.63;
+            QVERIFY2(level > 0.7 * expected_level && level < 1.4 * expected_level,
+                     qPrintable(u"%1: level %2, expected about %3"_qs.arg(voice.id).arg(level).arg(expected_level)));
+
+            Heard heard;
+            heard.id = QString::fromLatin1(voice.id);
+            heard.type = type;
+            measure(result.pcm, 16000, heard.f0, heard.centroid);
+            m_heard.push_back(heard);
+            qInfo("%-12s %-26s f0 %6.1f Hz centroid %6.0f Hz", voice.id, profile.espeak_voice.c_str(), heard.f0,
+                  heard.centroid);
+        }
+        ++type;
+    }
+    QCOMPARE(m_heard.size(), std::size_t(41));
+}
+
+void TestEngineVoices::voicesOfOneType_soundDifferent()
+{
+    QVERIFY(!m_heard.empty());
+    for (std::size_t i = 0; i < m_heard.size(); ++i) {
+        for (std::size_t j = i + 1; j < m_heard.size(); ++j) {
+            const Heard &a = m_heard[i];
+            const Heard &b = m_heard[j];
+            if (a.type != b.type)
+                continue;
+            const double pitch_apart = std::fabs(std::log2(a.f0 / b.f0)) * 12.0;     // semitones
+            const double timbre_apart = std::fabs(std::log2(a.centroid / b.centroid)) * 12.0;
+            QVERIFY2(pitch_apart > 0.5 || timbre_apart > 0.5,
+                     qPrintable(u"%1 and %2 sound alike"_qs.arg(a.id, b.id)));
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(TestEngineVoices)
+#include "test_engine_voices.moc"

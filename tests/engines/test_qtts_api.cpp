@@ -1,0 +1,547 @@
+// libmsc.so through its six exported functions, loaded with dlopen like the program does.
+
+#include "engine_client.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <set>
+#include <thread>
+
+class TestQttsApi : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void library_exportsExactlyTheSixFunctions();
+    void init_rejectsBadConfiguration_data();
+    void init_rejectsBadConfiguration();
+    void init_startsOnceUntilFini();
+
+    void sessionBegin_rejectsBadParameters_data();
+    void sessionBegin_rejectsBadParameters();
+    void sessionBegin_refusesMoreThanTheLimit();
+    void calls_failCleanlyOnNullAndUnknownArguments();
+    void textPut_limitsTheTextSize();
+    void textPut_refusesASecondTextWhileBusy();
+    void textPut_survivesInvalidBytesInEveryEncoding_data();
+    void textPut_survivesInvalidBytesInEveryEncoding();
+
+    void speed_ordersTheDurations();
+    void volume_ordersTheLoudnessWithoutClipping_data();
+    void volume_ordersTheLoudnessWithoutClipping();
+    void ssmlBreak_addsItsTime();
+    void ssml_survivesMalformedMarkup_data();
+    void ssml_survivesMalformedMarkup();
+    void background_fillsThePauses();
+    void sampleRate_setsTheLength_data();
+    void sampleRate_setsTheLength();
+    void numberReading_changesWhatIsSaid();
+    void audioGet_handsOutQuarterSecondChunks();
+
+    void sessionEnd_stopsASynthesisAtOnce();
+    void twoThreads_areServedOneAfterTheOther();
+    void trace_recordsEveryCall();
+    void fini_endsEverySessionAndLaterCallsFail();
+
+private:
+    EngineClient m_engine;
+};
+
+namespace {
+
+const QByteArray short_text = "\xc7\xeb\xd4\xda\xd5\xe2\xc0\xef\xca\xe4\xc8\xeb\xd2\xaa\xba\xcf\xb3\xc9\xb5\xc4"
+                              "\xce\xc4\xb1\xbe"; // 请在这里输入要合成的文本, GBK
+
+// Chinese prose in GBK (今天天气很好，我们出去走走吧。 repeated), padded with 'a' to exactly bytes.
+QByteArray long_gbk_text(int bytes)
+{
+    const QByteArray sentence("\xbd\xf1\xcc\xec\xcc\xec\xc6\xf8\xba\xdc\xba\xc3\xa3\xac\xce\xd2\xc3\xc7\xb3\xf6"
+                              "\xc8\xa5\xd7\xdf\xd7\xdf\xb0\xc9\xa1\xa3");
+    QByteArray text;
+    while (text.size() + sentence.size() <= bytes)
+        text += sentence;
+    while (text.size() < bytes)
+        text += 'a';
+    return text;
+}
+
+double seconds(const std::vector<short> &pcm, int rate = 16000)
+{
+    return double(pcm.size()) / rate;
+}
+
+} // namespace
+
+void TestQttsApi::initTestCase()
+{
+    QVERIFY2(m_engine.loaded(), qPrintable(m_engine.error()));
+}
+
+void TestQttsApi::cleanupTestCase()
+{
+    m_engine.fini();
+}
+
+void TestQttsApi::library_exportsExactlyTheSixFunctions()
+{
+    QProcess nm;
+    nm.start(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"), QStringLiteral(ENGINE_FILE)});
+    QVERIFY(nm.waitForFinished(30000));
+    QStringList names;
+    for (const QString &line : QString::fromLatin1(nm.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts))
+        names << line.section(u' ', -1);
+    names.sort();
+    QCOMPARE(names, QStringList({u"QTTSAudioGet"_qs, u"QTTSFini"_qs, u"QTTSInit"_qs, u"QTTSSessionBegin"_qs,
+                                 u"QTTSSessionEnd"_qs, u"QTTSTextPut"_qs}));
+}
+
+void TestQttsApi::init_rejectsBadConfiguration_data()
+{
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<int>("expected");
+    QByteArray config = EngineClient::config();
+    QTest::newRow("null") << QByteArray() << QTTS_ERROR_NULL_ARGUMENT;
+    QTest::newRow("short appid") << QByteArray(config).replace("appid=lm0test1", "appid=lm0test")
+                                 << QTTS_ERROR_INVALID_CONFIG;
+    QTest::newRow("timeout in seconds") << QByteArray(config).replace("timeout=10000", "timeout=10s")
+                                        << QTTS_ERROR_INVALID_CONFIG;
+    QTest::newRow("no size") << QByteArray(config).replace(",max_text_size=2048", "") << QTTS_ERROR_INVALID_CONFIG;
+    QTest::newRow("codec nowhere") << QByteArray(config).replace("libmsc_speex.so", "libno_such_codec.so")
+                                   << QTTS_ERROR_CODEC_LIBRARY;
+    QTest::newRow("codec path missing")
+        << QByteArray(config).replace("libmsc_speex.so", "/nonexistent/libmsc_speex.so") << QTTS_ERROR_CODEC_LIBRARY;
+    QTest::newRow("not a codec of ours") << QByteArray(config).replace("libmsc_speex.so", "libm.so.6")
+                                         << QTTS_ERROR_CODEC_LIBRARY;
+}
+
+void TestQttsApi::init_rejectsBadConfiguration()
+{
+    QFETCH(QByteArray, config);
+    QFETCH(int, expected);
+    QCOMPARE(m_engine.init(config.isNull() ? nullptr : config.constData()), expected);
+    int error = 0;
+    QVERIFY(m_engine.begin(session_params().constData(), &error) == nullptr);
+    QCOMPARE(error, QTTS_ERROR_NOT_INITIALISED);
+}
+
+void TestQttsApi::init_startsOnceUntilFini()
+{
+    // A plain codec name: found beside libmsc.so, not through the library path.
+    QVERIFY(!qEnvironmentVariable("LD_LIBRARY_PATH").contains(QStringLiteral(ENGINE_DIR)));
+    QCOMPARE(m_engine.init(EngineClient::config().constData()), QTTS_SUCCESS);
+    QCOMPARE(m_engine.init(EngineClient::config().constData()), QTTS_ERROR_ALREADY_INITIALISED);
+    QCOMPARE(m_engine.fini(), QTTS_SUCCESS);
+    QCOMPARE(m_engine.fini(), QTTS_ERROR_NOT_INITIALISED);
+    QCOMPARE(m_engine.init(EngineClient::config().constData()), QTTS_SUCCESS);
+    const auto result = m_engine.synthesise(session_params(), short_text);
+    QCOMPARE(result.audio_error, QTTS_SUCCESS);
+    QVERIFY(seconds(result.pcm) > 1.0);
+}
+
+void TestQttsApi::sessionBegin_rejectsBadParameters_data()
+{
+    QTest::addColumn<QByteArray>("params");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("unknown voice") << session_params({{"vcn", "nobody"}}) << QTTS_ERROR_UNKNOWN_VOICE;
+    QTest::newRow("speed out of range") << session_params({{"spd", "101"}}) << QTTS_ERROR_INVALID_PARAMS;
+    QTest::newRow("speex level 11") << session_params({{"aue", "speex;11"}}) << QTTS_ERROR_INVALID_PARAMS;
+    QTest::newRow("44.1 kHz") << session_params({{"auf", "audio/L16;rate=44100"}}) << QTTS_ERROR_INVALID_PARAMS;
+    QTest::newRow("missing key") << QByteArray("ssm=1,vcn=xiaoyan") << QTTS_ERROR_INVALID_PARAMS;
+    QTest::newRow("empty") << QByteArray("") << QTTS_ERROR_INVALID_PARAMS;
+}
+
+void TestQttsApi::sessionBegin_rejectsBadParameters()
+{
+    QFETCH(QByteArray, params);
+    QFETCH(int, expected);
+    int error = 0;
+    QVERIFY(m_engine.begin(params.constData(), &error) == nullptr);
+    QCOMPARE(error, expected);
+    // Without a place for the error code the failure is still just a null.
+    QVERIFY(m_engine.begin(params.constData(), nullptr) == nullptr);
+}
+
+void TestQttsApi::sessionBegin_refusesMoreThanTheLimit()
+{
+    std::vector<QByteArray> ids;
+    int error = -1;
+    for (int i = 0; i < QTTS_MAX_SESSIONS; ++i) {
+        const char *id = m_engine.begin(session_params().constData(), &error);
+        QVERIFY(id != nullptr);
+        QCOMPARE(error, QTTS_SUCCESS);
+        ids.emplace_back(id);
+    }
+    QCOMPARE(std::set<QByteArray>(ids.begin(), ids.end()).size(), ids.size());
+    QVERIFY(m_engine.begin(session_params().constData(), &error) == nullptr);
+    QCOMPARE(error, QTTS_ERROR_TOO_MANY_SESSIONS);
+    for (const QByteArray &id : ids)
+        QCOMPARE(m_engine.end(id.constData(), nullptr), QTTS_SUCCESS);
+    QVERIFY(m_engine.begin(session_params().constData(), &error) != nullptr);
+    QCOMPARE(error, QTTS_SUCCESS);
+}
+
+void TestQttsApi::calls_failCleanlyOnNullAndUnknownArguments()
+{
+    int error = 0;
+    QVERIFY(m_engine.begin(nullptr, &error) == nullptr);
+    QCOMPARE(error, QTTS_ERROR_NULL_ARGUMENT);
+
+    const QByteArray id = m_engine.begin(session_params().constData(), &error);
+    QCOMPARE(m_engine.put(nullptr, "a", 1, ""), QTTS_ERROR_NULL_ARGUMENT);
+    QCOMPARE(m_engine.put(id.constData(), nullptr, 5, ""), QTTS_ERROR_NULL_ARGUMENT);
+    QCOMPARE(m_engine.put("lumeno-999999", "a", 1, ""), QTTS_ERROR_UNKNOWN_SESSION);
+    QCOMPARE(m_engine.put("", "a", 1, ""), QTTS_ERROR_UNKNOWN_SESSION);
+
+    unsigned int length = 77;
+    int status = 0;
+    error = 0;
+    // Audio before any text.
+    QVERIFY(m_engine.get(id.constData(), &length, &status, &error) == nullptr);
+    QCOMPARE(error, QTTS_ERROR_NO_TEXT);
+    QCOMPARE(status, QTTS_AUDIO_COMPLETE);
+    QCOMPARE(length, 0u);
+    QVERIFY(m_engine.get("lumeno-999999", &length, &status, &error) == nullptr);
+    QCOMPARE(error, QTTS_ERROR_UNKNOWN_SESSION);
+    QCOMPARE(status, QTTS_AUDIO_COMPLETE);
+    QVERIFY(m_engine.get(nullptr, &length, &status, &error) == nullptr);
+    QVERIFY(m_engine.get(id.constData(), nullptr, &status, &error) == nullptr);
+    QVERIFY(m_engine.get(id.constData(), &length, nullptr, &error) == nullptr);
+    QVERIFY(m_engine.get(id.constData(), &length, &status, nullptr) == nullptr);
+
+    // A text of no bytes (even as a null pointer) is a synthesis without audio.
+    QCOMPARE(m_engine.put(id.constData(), nullptr, 0, nullptr), QTTS_SUCCESS);
+    QVERIFY(m_engine.get(id.constData(), &length, &status, &error) == nullptr);
+    QCOMPARE(status, QTTS_AUDIO_COMPLETE);
+    QCOMPARE(error, QTTS_SUCCESS);
+
+    QCOMPARE(m_engine.end(nullptr, "x"), QTTS_ERROR_NULL_ARGUMENT);
+    QCOMPARE(m_engine.end("nobody", "x"), QTTS_ERROR_UNKNOWN_SESSION);
+    QCOMPARE(m_engine.end(id.constData(), nullptr), QTTS_SUCCESS);
+    QCOMPARE(m_engine.end(id.constData(), nullptr), QTTS_ERROR_UNKNOWN_SESSION);
+}
+
+void TestQttsApi::textPut_limitsTheTextSize()
+{
+    int error = 0;
+    const QByteArray id = m_engine.begin(session_params().constData(), &error);
+    const QByteArray largest = long_gbk_text(2048);
+    QCOMPARE(largest.size(), 2048);
+    QCOMPARE(m_engine.put(id.constData(), largest.constData(), 2049, ""), QTTS_ERROR_TEXT_TOO_LONG);
+    QCOMPARE(m_engine.put(id.constData(), largest.constData(), 2048, ""), QTTS_SUCCESS);
+    QCOMPARE(m_engine.end(id.constData(), nullptr), QTTS_SUCCESS);
+}
+
+void TestQttsApi::textPut_refusesASecondTextWhileBusy()
+{
+    int error = 0;
+    const QByteArray id = m_engine.begin(session_params({{"aue", "raw"}}).constData(), &error);
+    const QByteArray text = long_gbk_text(600);
+    QCOMPARE(m_engine.put(id.constData(), text.constData(), unsigned(text.size()), ""), QTTS_SUCCESS);
+    QCOMPARE(m_engine.put(id.constData(), short_text.constData(), unsigned(short_text.size()), ""), QTTS_ERROR_BUSY);
+    int status = QTTS_AUDIO_MORE;
+    std::size_t first_bytes = 0;
+    while (status != QTTS_AUDIO_COMPLETE) {
+        unsigned int length = 0;
+        m_engine.get(id.constData(), &length, &status, &error);
+        first_bytes += length;
+    }
+    QCOMPARE(error, QTTS_SUCCESS);
+    // Once delivered, the session takes the next text.
+    QCOMPARE(m_engine.put(id.constData(), short_text.constData(), unsigned(short_text.size()), ""), QTTS_SUCCESS);
+    std::size_t second_bytes = 0;
+    status = QTTS_AUDIO_MORE;
+    while (status != QTTS_AUDIO_COMPLETE) {
+        unsigned int length = 0;
+        m_engine.get(id.constData(), &length, &status, &error);
+        second_bytes += length;
+    }
+    QCOMPARE(error, QTTS_SUCCESS);
+    QVERIFY(second_bytes > 16000 && second_bytes < first_bytes / 4);
+    m_engine.end(id.constData(), nullptr);
+}
+
+void TestQttsApi::textPut_survivesInvalidBytesInEveryEncoding_data()
+{
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<QByteArray>("text");
+    const QByteArray gbk_hello = "\xc4\xe3\xba\xc3"; // 你好
+    const QByteArray big5_hello = "\xa7\x41\xa6\x6e";
+    const QByteArray utf8_hello = "\xe4\xbd\xa0\xe5\xa5\xbd";
+    const QByteArray utf16_hello("\x60\x4f\x7d\x59", 4);
+    for (const char *gb : {"GB2312", "GBK", "GB18030"}) {
+        QTest::addRow("%s bad trail", gb) << QByteArray(gb) << gbk_hello + "\x81\x20" + gbk_hello;
+        QTest::addRow("%s cut off", gb) << QByteArray(gb) << gbk_hello + "\xc4";
+    }
+    QTest::newRow("BIG5 bad bytes") << QByteArray("BIG5") << big5_hello + "\xff\xfe\x80" + big5_hello;
+    QTest::newRow("UNICODE lone surrogate") << QByteArray("UNICODE") << utf16_hello + QByteArray("\x00\xdc", 2) + utf16_hello;
+    QTest::newRow("UNICODE odd length") << QByteArray("UNICODE") << utf16_hello + "\x41";
+    QTest::newRow("UTF8 bad bytes") << QByteArray("UTF8") << utf8_hello + "\xc0\xaf\xff" + utf8_hello;
+    QTest::newRow("AUTO neither") << QByteArray("AUTO") << utf8_hello + "\xff" + gbk_hello;
+    QTest::newRow("NUL bytes") << QByteArray("GBK") << gbk_hello + QByteArray("\0\0", 2) + gbk_hello;
+}
+
+void TestQttsApi::textPut_survivesInvalidBytesInEveryEncoding()
+{
+    QFETCH(QByteArray, encoding);
+    QFETCH(QByteArray, text);
+    const auto result = m_engine.synthesise(session_params({{"tte", encoding.constData()}, {"aue", "raw"}}), text);
+    QCOMPARE(result.put_result, QTTS_SUCCESS);
+    QCOMPARE(result.audio_error, QTTS_SUCCESS);
+    // The valid characters around the bad bytes are still spoken.
+    QVERIFY2(seconds(result.pcm) > 0.4, qPrintable(QString::number(seconds(result.pcm))));
+}
+
+void TestQttsApi::speed_ordersTheDurations()
+{
+    double previous = 1e9;
+    for (const char *speed : {"x-slow", "slow", "medium", "fast", "x-fast"}) {
+        const auto result = m_engine.synthesise(session_params({{"spd", speed}, {"aue", "raw"}}), short_text);
+        QCOMPARE(result.audio_error, QTTS_SUCCESS);
+        const double length = seconds(result.pcm);
+        QVERIFY2(length < previous * 0.9, speed);
+        previous = length;
+    }
+}
+
+void TestQttsApi::volume_ordersTheLoudnessWithoutClipping_data()
+{
+    QTest::addColumn<QByteArray>("voice");
+    QTest::newRow("young female") << QByteArray("xiaoyan");
+    // The two variants espeak-ng itself drives closest to full scale.
+    QTest::newRow("f1 variant") << QByteArray("vixq");
+    QTest::newRow("elderly") << QByteArray("vils");
+    QTest::newRow("cartoon") << QByteArray("aisDuck");
+}
+
+void TestQttsApi::volume_ordersTheLoudnessWithoutClipping()
+{
+    QFETCH(QByteArray, voice);
+    double previous = 0.0;
+    for (const char *volume : {"x-soft", "soft", "medium", "loud", "x-loud"}) {
+        const auto result =
+            m_engine.synthesise(session_params({{"vcn", voice.constData()}, {"vol", volume}, {"aue", "raw"}}), short_text);
+        QCOMPARE(result.audio_error, QTTS_SUCCESS);
+        const double level = pcm::rms(result.pcm);
+        QVERIFY2(level > previous * 1.15, volume);
+        QVERIFY2(pcm::peak(result.pcm) < 32000, qPrintable(QString::number(pcm::peak(result.pcm))));
+        previous = level;
+    }
+}
+
+void TestQttsApi::ssmlBreak_addsItsTime()
+{
+    const QByteArray params = session_params({{"ttp", "ssml"}, {"tte", "UTF8"}, {"aue", "raw"}});
+    const auto plain = m_engine.synthesise(params, "<speak>你好，世界</speak>");
+    const auto paused = m_engine.synthesise(params, "<speak>你好，<break time=\"1500ms\"/>世界</speak>");
+    QCOMPARE(paused.audio_error, QTTS_SUCCESS);
+    const double added = seconds(paused.pcm) - seconds(plain.pcm);
+    QVERIFY2(added > 1.2 && added < 1.8, qPrintable(QString::number(added)));
+}
+
+void TestQttsApi::ssml_survivesMalformedMarkup_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::newRow("unclosed element") << QByteArray("<speak><prosody rate=\"slow\">你好");
+    QTest::newRow("unclosed tag") << QByteArray("<speak>你好<break time=");
+    QTest::newRow("stray end tags") << QByteArray("</voice></speak>你好</prosody>");
+    QTest::newRow("angle brackets") << QByteArray("<<<>>>你好<><//>");
+    QTest::newRow("bad entities") << QByteArray("&&;&#;&#x110000;&#xd800;你好&lt");
+    QTest::newRow("odd attributes") << QByteArray("<break time=\"-5s\"/><prosody rate=\"-100%\" pitch=\"x\">你好</prosody>");
+    QTest::newRow("voice element") << QByteArray("<voice name=\"zz-nothing\" gender=\"x\">你好</voice>");
+    QTest::newRow("say-as") << QByteArray("<say-as interpret-as=\"characters\">ABC123</say-as>");
+    QTest::newRow("deep nesting") << QByteArray("<s>").repeated(200) + "你好" + QByteArray("</s>").repeated(200);
+}
+
+void TestQttsApi::ssml_survivesMalformedMarkup()
+{
+    QFETCH(QByteArray, document);
+    const auto result =
+        m_engine.synthesise(session_params({{"ttp", "ssml"}, {"tte", "UTF8"}, {"aue", "raw"}}), document);
+    QCOMPARE(result.put_result, QTTS_SUCCESS);
+    QCOMPARE(result.audio_error, QTTS_SUCCESS);
+}
+
+void TestQttsApi::background_fillsThePauses()
+{
+    const QByteArray text = "<speak>今天天气很好。<break time=\"1s\"/>我们出去走走吧。</speak>";
+    const auto params = [](const char *background) {
+        return session_params({{"ttp", "ssml"}, {"tte", "UTF8"}, {"aue", "raw"}, {"bgs", background}});
+    };
+    const auto silent = m_engine.synthesise(params("0"), text);
+    const auto melody = m_engine.synthesise(params("1"), text);
+    QCOMPARE(melody.audio_error, QTTS_SUCCESS);
+    const double silent_pauses = pcm::quiet_rms(silent.pcm, 16000, 0.2);
+    const double melody_pauses = pcm::quiet_rms(melody.pcm, 16000, 0.2);
+    QVERIFY2(melody_pauses > 100.0 && melody_pauses > 5.0 * silent_pauses,
+             qPrintable(u"%1 vs %2"_qs.arg(melody_pauses).arg(silent_pauses)));
+    // Under the speech, not over it: the melody stays well below the spoken level.
+    QVERIFY(melody_pauses < 0.5 * pcm::rms(silent.pcm));
+    // It lasts as long as the speech and fades out after it.
+    QVERIFY(seconds(melody.pcm) > seconds(silent.pcm));
+}
+
+void TestQttsApi::sampleRate_setsTheLength_data()
+{
+    QTest::addColumn<QByteArray>("encoding");
+    for (const char *encoding : {"raw", "amr;5", "speex;7", "speex-wb;7", "speex;0", "speex-wb;10"})
+        QTest::newRow(encoding) << QByteArray(encoding);
+}
+
+void TestQttsApi::sampleRate_setsTheLength()
+{
+    QFETCH(QByteArray, encoding);
+    const auto narrow =
+        m_engine.synthesise(session_params({{"aue", encoding.constData()}, {"auf", "audio/L16;rate=8000"}}), short_text);
+    const auto wide =
+        m_engine.synthesise(session_params({{"aue", encoding.constData()}, {"auf", "audio/L16;rate=16000"}}), short_text);
+    QCOMPARE(narrow.audio_error, QTTS_SUCCESS);
+    QCOMPARE(wide.audio_error, QTTS_SUCCESS);
+    QVERIFY(seconds(wide.pcm) > 1.0);
+    QVERIFY2(std::abs(seconds(narrow.pcm, 8000) - seconds(wide.pcm, 16000)) < 0.002,
+             qPrintable(u"%1 s at 8 kHz, %2 s at 16 kHz"_qs.arg(seconds(narrow.pcm, 8000)).arg(seconds(wide.pcm))));
+    QVERIFY(pcm::rms(narrow.pcm) > 300.0);
+}
+
+void TestQttsApi::numberReading_changesWhatIsSaid()
+{
+    // 100000000: 一亿 as a value, nine digits one by one.
+    const auto value = m_engine.synthesise(session_params({{"rdn", "1"}, {"aue", "raw"}}), "100000000");
+    const auto digits = m_engine.synthesise(session_params({{"rdn", "2"}, {"aue", "raw"}}), "100000000");
+    QCOMPARE(value.audio_error, QTTS_SUCCESS);
+    QVERIFY2(seconds(digits.pcm) > 2.5 * seconds(value.pcm),
+             qPrintable(u"%1 s vs %2 s"_qs.arg(seconds(digits.pcm)).arg(seconds(value.pcm))));
+}
+
+void TestQttsApi::audioGet_handsOutQuarterSecondChunks()
+{
+    for (const char *rate : {"audio/L16;rate=8000", "audio/L16;rate=16000"}) {
+        int error = 0;
+        const QByteArray id = m_engine.begin(session_params({{"auf", rate}, {"aue", "raw"}}).constData(), &error);
+        const QByteArray text = long_gbk_text(400);
+        QCOMPARE(m_engine.put(id.constData(), text.constData(), unsigned(text.size()), ""), QTTS_SUCCESS);
+        // Let the worker get ahead so full chunks are ready.
+        QTest::qWait(300);
+        const unsigned int quarter = QByteArray(rate).endsWith("8000") ? 4000 : 8000;
+        unsigned int largest = 0;
+        int status = QTTS_AUDIO_MORE;
+        while (status != QTTS_AUDIO_COMPLETE) {
+            unsigned int length = 0;
+            m_engine.get(id.constData(), &length, &status, &error);
+            QVERIFY(length % 2 == 0);
+            largest = std::max(largest, length);
+        }
+        QCOMPARE(largest, quarter);
+        m_engine.end(id.constData(), nullptr);
+    }
+}
+
+void TestQttsApi::sessionEnd_stopsASynthesisAtOnce()
+{
+    int error = 0;
+    const QByteArray id = m_engine.begin(session_params({{"aue", "speex-wb;10"}}).constData(), &error);
+    const QByteArray text = long_gbk_text(2048);
+    QCOMPARE(m_engine.put(id.constData(), text.constData(), unsigned(text.size()), ""), QTTS_SUCCESS);
+    unsigned int length = 0;
+    int status = QTTS_AUDIO_MORE;
+    while (length == 0 && status != QTTS_AUDIO_COMPLETE)
+        m_engine.get(id.constData(), &length, &status, &error);
+    QVERIFY(length > 0);
+    QCOMPARE(m_engine.end(id.constData(), "\xd5\xfd\xb3\xa3\xb9\xd8\xb1\xd5"), QTTS_SUCCESS);
+    QVERIFY(m_engine.get(id.constData(), &length, &status, &error) == nullptr);
+    QCOMPARE(error, QTTS_ERROR_UNKNOWN_SESSION);
+    // The worker is free for the next session straight away.
+    const auto next = m_engine.synthesise(session_params(), short_text);
+    QCOMPARE(next.audio_error, QTTS_SUCCESS);
+    QVERIFY(seconds(next.pcm) > 1.0);
+}
+
+void TestQttsApi::twoThreads_areServedOneAfterTheOther()
+{
+    const QByteArray chinese = session_params({{"aue", "raw"}});
+    const QByteArray english = session_params({{"vcn", "henry"}, {"tte", "UTF8"}, {"aue", "speex;5"}});
+    const QByteArray english_text = "The quick brown fox jumps over the lazy dog.";
+    const auto chinese_alone = m_engine.synthesise(chinese, short_text);
+    const auto english_alone = m_engine.synthesise(english, english_text);
+    for (int round = 0; round < 3; ++round) {
+        EngineClient::Result a;
+        EngineClient::Result b;
+        std::thread first([&] { a = m_engine.synthesise(chinese, short_text); });
+        std::thread second([&] { b = m_engine.synthesise(english, english_text); });
+        first.join();
+        second.join();
+        QCOMPARE(a.audio_error, QTTS_SUCCESS);
+        QCOMPARE(b.audio_error, QTTS_SUCCESS);
+        // Each gets exactly the audio it would get alone: nothing interleaved or lost.
+        QVERIFY(a.pcm == chinese_alone.pcm);
+        QVERIFY(b.pcm == english_alone.pcm);
+    }
+}
+
+void TestQttsApi::trace_recordsEveryCall()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trace.txt"));
+    qputenv("LUMENO_ENGINE_TRACE", QFile::encodeName(path));
+    const auto result = m_engine.synthesise(session_params({{"aue", "raw"}}), "\xc4\xe3\"\\");
+    m_engine.put("nobody", "x", 1, nullptr);
+    qunsetenv("LUMENO_ENGINE_TRACE");
+    m_engine.put("nobody", "not traced", 10, nullptr);
+    QCOMPARE(result.audio_error, QTTS_SUCCESS);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QVERIFY(lines.size() >= 6);
+    const QByteArray begin = lines[0];
+    QVERIFY2(begin.startsWith("QTTSSessionBegin(params=\"ssm=1,vcn=xiaoyan,spd=medium,vol=medium,ttp=text,tte=GB2312,"
+                              "bgs=0,aue=raw,auf=audio/L16;rate=16000,rdn=0\") = \"lumeno-"),
+             begin.constData());
+    QVERIFY(begin.contains("\" errorCode=0 [t="));
+    const QByteArray id = begin.split('"').value(3);
+    QCOMPARE(lines[1].left(lines[1].indexOf(" [t=")),
+             "QTTSTextPut(sessionID=\"" + id + "\", textString=\"\\xc4\\xe3\\\"\\\\\", textLen=4, params=\"\") = 0");
+    int last = 2;
+    while (lines[last].startsWith("QTTSAudioGet(sessionID=\"" + id + "\") = "))
+        ++last;
+    QCOMPARE(last - 2, result.polls);
+    QVERIFY(lines[last - 1].contains("synthStatus=2 errorCode=0"));
+    QCOMPARE(lines[last].left(lines[last].indexOf(" [t=")),
+             "QTTSSessionEnd(sessionID=\"" + id + "\", hints=\"\\xd5\\xfd\\xb3\\xa3\\xb9\\xd8\\xb1\\xd5\") = 0");
+    QVERIFY(lines[last + 1].startsWith("QTTSTextPut(sessionID=\"nobody\", textString=\"x\", textLen=1, params=null) = "
+                                       + QByteArray::number(QTTS_ERROR_UNKNOWN_SESSION)));
+    QCOMPARE(lines.size(), last + 3); // the untraced call left no line; the file ends with '\n'
+}
+
+void TestQttsApi::fini_endsEverySessionAndLaterCallsFail()
+{
+    int error = 0;
+    const QByteArray running = m_engine.begin(session_params().constData(), &error);
+    const QByteArray text = long_gbk_text(2048);
+    QCOMPARE(m_engine.put(running.constData(), text.constData(), unsigned(text.size()), ""), QTTS_SUCCESS);
+    const QByteArray idle = m_engine.begin(session_params().constData(), &error);
+    QCOMPARE(m_engine.fini(), QTTS_SUCCESS);
+
+    unsigned int length = 0;
+    int status = 0;
+    QVERIFY(m_engine.begin(session_params().constData(), &error) == nullptr);
+    QCOMPARE(error, QTTS_ERROR_NOT_INITIALISED);
+    QCOMPARE(m_engine.put(idle.constData(), "a", 1, ""), QTTS_ERROR_NOT_INITIALISED);
+    QVERIFY(m_engine.get(running.constData(), &length, &status, &error) == nullptr);
+    QCOMPARE(error, QTTS_ERROR_NOT_INITIALISED);
+    QCOMPARE(status, QTTS_AUDIO_COMPLETE);
+    QCOMPARE(m_engine.end(running.constData(), ""), QTTS_ERROR_NOT_INITIALISED);
+    QCOMPARE(m_engine.fini(), QTTS_ERROR_NOT_INITIALISED);
+
+    // The old sessions stay gone after a new start.
+    QCOMPARE(m_engine.init(EngineClient::config().constData()), QTTS_SUCCESS);
+    QCOMPARE(m_engine.end(idle.constData(), ""), QTTS_ERROR_UNKNOWN_SESSION);
+}
+
+QTEST_GUILESS_MAIN(TestQttsApi)
+#include "test_qtts_api.moc"
