@@ -200,7 +200,17 @@ void TestMainWindow::centredPosition_usesIntegerDivision()
 
 void TestMainWindow::startup_setsCaptionAndInitialisesEngineOnce()
 {
+    // By the time the engine is initialised, the caption, every list and the count are done.
+    const Controls &c = m_f->window->controls();
+    QStringList seen_at_init;
+    fake_engine::script().on_init = [&] {
+        seen_at_init << m_f->window->windowTitle() << c.engine_type->currentText() << c.voice->currentText()
+                     << c.compression->currentText() << c.count_label->text() << c.status_panel->text();
+    };
     m_f->window->on_created();
+    QCOMPARE(seen_at_init, (QStringList{QStringLiteral("Lumeno语音合成工具V1.0"), QStringLiteral("中文语音引擎"),
+                                        QStringLiteral("小燕(青年女声)"), QStringLiteral("7"),
+                                        QStringLiteral("字符数：24/2048"), QString()}));
     QCOMPARE(m_f->window->windowTitle(), QStringLiteral("Lumeno语音合成工具V1.0"));
     QCOMPARE(m_f->state.version_text, QByteArray("1.0"));
     QCOMPARE(fake_engine::calls().size(), 1);

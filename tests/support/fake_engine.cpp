@@ -14,6 +14,8 @@ QByteArray g_returned_id;
 int init(const char *configs)
 {
     g_calls << QStringLiteral("QTTSInit(%1)").arg(QString::fromLatin1(configs));
+    if (g_script.on_init)
+        g_script.on_init();
     return g_script.init_result;
 }
 

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <functional>
+
 // An in-process stand-in for the engine library: records every call and answers as scripted.
 namespace fake_engine {
 
@@ -14,6 +16,7 @@ struct Script {
     int session_begin_error = 0;
     QByteArray session_id = "session-1";
     int text_put_result = 0;
+    std::function<void()> on_init; // runs inside QTTSInit, to look at the program's state then
 };
 
 MscApi api();
