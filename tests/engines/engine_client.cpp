@@ -1,7 +1,6 @@
 #include "engine_client.h"
 
 #include <QList>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -9,8 +8,7 @@
 
 namespace {
 
-template<typename F>
-void resolve(void *library, const char *name, F &function)
+template <typename F> void resolve(void *library, const char *name, F &function)
 {
     function = reinterpret_cast<F>(dlsym(library, name));
 }

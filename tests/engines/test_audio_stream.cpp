@@ -5,7 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QTest>
-
 #include <thread>
 
 using namespace speech;

@@ -41,8 +41,7 @@ QString describe(const std::vector<ScriptRun> &runs)
     return parts.join(u'|');
 }
 
-QString ssml(const QString &document, const VoiceProfile &profile,
-             NumberReading reading = NumberReading::ValuesFirst)
+QString ssml(const QString &document, const VoiceProfile &profile, NumberReading reading = NumberReading::ValuesFirst)
 {
     return QString::fromStdString(rewrite_ssml(document.toStdU32String(), profile, reading));
 }
@@ -90,7 +89,8 @@ void TestSpeechPlan::splitRuns_givesChineseToTheForeignVoiceInOtherLanguages()
 
 void TestSpeechPlan::plan_assignsVoicesAndNormalisesNumbers()
 {
-    const auto segments = plan_speech(U"我买了3台iPhone 15手机", m_chinese, TextType::Plain, NumberReading::ValuesFirst);
+    const auto segments =
+        plan_speech(U"我买了3台iPhone 15手机", m_chinese, TextType::Plain, NumberReading::ValuesFirst);
     QCOMPARE(segments.size(), std::size_t(3));
     QCOMPARE(segments[0].voice, m_chinese.espeak_voice);
     QCOMPARE(QString::fromStdString(segments[0].text), u"我买了三台"_qs);
@@ -121,8 +121,9 @@ void TestSpeechPlan::ssml_wrapsEveryRunInItsVoice()
     const QString own = QString::fromStdString(m_chinese.espeak_voice);
     const QString foreign = QString::fromStdString(m_chinese.foreign_voice);
     const QString out = ssml(u"<speak>你好<break time=\"500ms\"/>Windows 7世界</speak>"_qs, m_chinese);
-    const QString expected = u"<speak><voice name=\"%1\">你好</voice><break time=\"500ms\"/>"
-                             u"<voice name=\"%2\">Windows </voice><voice name=\"%1\">七世界</voice></speak>"_qs.arg(own, foreign);
+    const QString expected =
+        u"<speak><voice name=\"%1\">你好</voice><break time=\"500ms\"/>"
+        u"<voice name=\"%2\">Windows </voice><voice name=\"%1\">七世界</voice></speak>"_qs.arg(own, foreign);
     QCOMPARE(out, expected);
 }
 

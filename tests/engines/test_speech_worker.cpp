@@ -5,7 +5,6 @@
 #include "voice_profiles.h"
 
 #include <QTest>
-
 #include <thread>
 
 using namespace speech;
@@ -17,7 +16,6 @@ class TestSpeechWorker : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void worker_runsJobsOneAfterTheOther();
     void worker_cancelStopsASynthesisAtOnce();
     void worker_reportsAnUnknownEspeakVoice();
     void worker_stopAbortsTheRunningJobAndRestarts();
@@ -83,35 +81,6 @@ std::size_t TestSpeechWorker::drain(AudioStream &stream, int *error)
         if (poll.samples == 0)
             stream.wait_for_audio(50ms);
     }
-}
-
-void TestSpeechWorker::worker_runsJobsOneAfterTheOther()
-{
-    auto first = job(U"你好。");
-    auto second = job(U"今天天气很好。");
-    auto third = job(U"你好。");
-    m_worker.submit(first);
-    m_worker.submit(second);
-    m_worker.submit(third);
-    // Drained in reverse: a job ends only after every job before it.
-    int error = -1;
-    const std::size_t third_samples = drain(*third->stream, &error);
-    QCOMPARE(error, 0);
-    std::vector<std::size_t> earlier_samples;
-    std::vector<short> chunk;
-    for (const auto &earlier : {first, second}) {
-        std::size_t samples = 0;
-        AudioStream::Poll poll;
-        do {
-            poll = earlier->stream->poll(chunk, 1 << 20, Clock::now(), 60s, Clock::now());
-            samples += poll.samples;
-        } while (!poll.last && poll.samples > 0);
-        QVERIFY(poll.last);
-        earlier_samples.push_back(samples);
-    }
-    QVERIFY(earlier_samples[1] > earlier_samples[0]);
-    // The same text gives the same audio whatever ran before it.
-    QCOMPARE(third_samples, earlier_samples[0]);
 }
 
 void TestSpeechWorker::worker_cancelStopsASynthesisAtOnce()

@@ -68,10 +68,15 @@ void TestTextDecoder::decode_replacesInvalidBytesWithASpace_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("GBK bad trail byte") << QByteArray("a\x81\x20z") << TextEncoding::Gbk << "a  z";
     QTest::newRow("GBK cut at the end") << QByteArray("ab\xc7") << TextEncoding::Gb2312 << "ab ";
-    QTest::newRow("GBK 0xff") << QByteArray("a\xff\xff" "b") << TextEncoding::Gb18030 << "a b";
+    QTest::newRow("GBK 0xff") << QByteArray("a\xff\xff"
+                                            "b")
+                              << TextEncoding::Gb18030 << "a b";
     QTest::newRow("BIG5 bad") << QByteArray("a\xff\x30z") << TextEncoding::Big5 << "a 0z";
     QTest::newRow("UNICODE odd length") << QByteArray("a\0b\0c", 5) << TextEncoding::Unicode << "ab ";
-    QTest::newRow("UNICODE lone surrogate") << QByteArray("a\0\x00\xd8" "b\0", 6) << TextEncoding::Unicode << "a b";
+    QTest::newRow("UNICODE lone surrogate") << QByteArray("a\0\x00\xd8"
+                                                          "b\0",
+                                                          6)
+                                            << TextEncoding::Unicode << "a b";
     QTest::newRow("UTF8 lone continuation") << QByteArray("a\x80z") << TextEncoding::Utf8 << "a z";
     QTest::newRow("UTF8 overlong") << QByteArray("a\xc0\xafz") << TextEncoding::Utf8 << "a z";
     QTest::newRow("UTF8 cut at the end") << QByteArray("ab\xe4\xbd") << TextEncoding::Utf8 << "ab ";
@@ -90,7 +95,9 @@ void TestTextDecoder::decode_replacesInvalidBytesWithASpace()
 
 void TestTextDecoder::decode_blanksControlCharacters()
 {
-    const QByteArray bytes("a\0b\x07" "c\td\ne\rf\x7f", 12);
+    const QByteArray bytes("a\0b\x07"
+                           "c\td\ne\rf\x7f",
+                           12);
     const std::u32string text =
         decode_text(std::string_view(bytes.constData(), std::size_t(bytes.size())), TextEncoding::Utf8);
     QCOMPARE(QString::fromStdU32String(text), QString("a b c\td\ne\rf "));

@@ -1,0 +1,247 @@
+#include "engine.h"
+
+#include "library_location.h"
+#include "qtts.h"
+#include "speech_plan.h"
+#include "text_decoder.h"
+
+#include <chrono>
+#include <cstring>
+#include <new>
+
+namespace speech {
+namespace {
+
+// How long QTTSAudioGet waits for audio before it returns empty-handed.
+constexpr auto poll_wait = std::chrono::milliseconds(5);
+
+// The most audio one QTTSAudioGet hands out: a quarter of a second.
+std::size_t chunk_samples(const SynthesisSettings &settings)
+{
+    return static_cast<std::size_t>(settings.sample_rate / 4);
+}
+
+PipelineSettings pipeline_settings(const SynthesisSettings &settings)
+{
+    PipelineSettings pipeline;
+    pipeline.output_rate = settings.sample_rate;
+    pipeline.gain = volume_gain(settings.volume);
+    pipeline.background = settings.background;
+    if (uses_speex(settings.audio_encoding)) {
+        pipeline.codec_rate = settings.audio_encoding == AudioEncoding::Speex ? 8000 : 16000;
+        pipeline.codec_quality = settings.level;
+    }
+    return pipeline;
+}
+
+} // namespace
+
+Engine &Engine::instance()
+{
+    static Engine engine;
+    return engine;
+}
+
+Engine::~Engine()
+{
+    m_worker.stop();
+}
+
+int Engine::init(const char *configs)
+{
+    if (configs == nullptr)
+        return QTTS_ERROR_NULL_ARGUMENT;
+    const std::lock_guard lock(m_mutex);
+    if (m_initialised)
+        return QTTS_ERROR_ALREADY_INITIALISED;
+    auto config = parse_engine_config(configs);
+    if (!config)
+        return QTTS_ERROR_INVALID_CONFIG;
+    auto codec = CodecLibrary::load(config->coding_libs, own_library_folder());
+    if (codec == nullptr)
+        return QTTS_ERROR_CODEC_LIBRARY;
+    const int started = m_worker.start();
+    if (started != QTTS_SUCCESS)
+        return started;
+    m_config = std::move(*config);
+    m_codec = std::move(codec);
+    m_initialised = true;
+    return QTTS_SUCCESS;
+}
+
+const char *Engine::begin_session(const char *params, int *error)
+{
+    int dummy = 0;
+    int &result = error != nullptr ? *error : dummy;
+    if (params == nullptr) {
+        result = QTTS_ERROR_NULL_ARGUMENT;
+        return nullptr;
+    }
+    const std::lock_guard lock(m_mutex);
+    if (!m_initialised) {
+        result = QTTS_ERROR_NOT_INITIALISED;
+        return nullptr;
+    }
+    SynthesisSettings settings;
+    switch (parse_synthesis_settings(params, settings)) {
+    case SettingsError::Malformed:
+        result = QTTS_ERROR_INVALID_PARAMS;
+        return nullptr;
+    case SettingsError::UnknownVoice:
+        result = QTTS_ERROR_UNKNOWN_VOICE;
+        return nullptr;
+    case SettingsError::None:
+        break;
+    }
+    if (m_sessions.size() >= QTTS_MAX_SESSIONS) {
+        result = QTTS_ERROR_TOO_MANY_SESSIONS;
+        return nullptr;
+    }
+    auto session = std::make_shared<Session>();
+    if (!voice_profile(settings.voice_id, session->profile)) {
+        result = QTTS_ERROR_UNKNOWN_VOICE;
+        return nullptr;
+    }
+    session->settings = std::move(settings);
+    session->id = "lumeno-" + std::to_string(++m_sessions_begun);
+    const char *id = session->id.c_str();
+    m_sessions.emplace(session->id, std::move(session));
+    result = QTTS_SUCCESS;
+    return id;
+}
+
+std::shared_ptr<Session> Engine::find(const char *session_id, int &error)
+{
+    if (!m_initialised) {
+        error = QTTS_ERROR_NOT_INITIALISED;
+        return nullptr;
+    }
+    const auto it = m_sessions.find(std::string_view(session_id));
+    if (it == m_sessions.end()) {
+        error = QTTS_ERROR_UNKNOWN_SESSION;
+        return nullptr;
+    }
+    return it->second;
+}
+
+int Engine::put_text(const char *session_id, const char *text, unsigned int length)
+{
+    if (session_id == nullptr || (text == nullptr && length > 0))
+        return QTTS_ERROR_NULL_ARGUMENT;
+    // Held throughout so QTTSFini cannot stop the worker between the checks and the submit.
+    const std::lock_guard lock(m_mutex);
+    int error = 0;
+    const auto session = find(session_id, error);
+    if (session == nullptr)
+        return error;
+    if (length > m_config.max_text_size)
+        return QTTS_ERROR_TEXT_TOO_LONG;
+
+    const std::lock_guard session_lock(session->mutex);
+    if (session->stream != nullptr && !session->delivered)
+        return QTTS_ERROR_BUSY;
+    try {
+        const SynthesisSettings &settings = session->settings;
+        const std::u32string decoded =
+            decode_text(std::string_view(text != nullptr ? text : "", length), settings.text_encoding);
+        auto job = std::make_shared<SpeechJob>();
+        job->segments = plan_speech(decoded, session->profile, settings.text_type, settings.number_reading);
+        job->rate = speech_rate(session->profile, settings.speed);
+        job->pitch = session->profile.pitch;
+        job->range = session->profile.range;
+        job->pipeline = pipeline_settings(settings);
+        job->codec = m_codec.get();
+        job->stream = std::make_shared<AudioStream>(Clock::now(), chunk_samples(settings));
+        session->stream = job->stream;
+        session->delivered = false;
+        if (job->segments.empty())
+            job->stream->finish(QTTS_SUCCESS); // nothing to say: the end comes at once
+        else
+            m_worker.submit(std::move(job));
+    } catch (const std::bad_alloc &) {
+        return QTTS_ERROR_OUT_OF_MEMORY;
+    }
+    return QTTS_SUCCESS;
+}
+
+const void *Engine::get_audio(const char *session_id, unsigned int *length, int *status, int *error)
+{
+    if (session_id == nullptr || length == nullptr || status == nullptr || error == nullptr)
+        return nullptr;
+    *length = 0;
+    *status = QTTS_AUDIO_COMPLETE;
+    std::shared_ptr<Session> session;
+    Clock::duration timeout{};
+    {
+        const std::lock_guard lock(m_mutex);
+        session = find(session_id, *error);
+        if (session == nullptr)
+            return nullptr;
+        timeout = std::chrono::milliseconds(m_config.timeout_ms);
+    }
+
+    const std::lock_guard session_lock(session->mutex);
+    if (session->stream == nullptr) {
+        *error = QTTS_ERROR_NO_TEXT;
+        return nullptr;
+    }
+    const std::size_t max_samples = chunk_samples(session->settings);
+    AudioStream &stream = *session->stream;
+    AudioStream::Poll poll;
+    try {
+        poll = stream.poll(session->chunk, max_samples, Clock::now(), timeout, m_worker.heartbeat());
+        if (poll.samples == 0 && !poll.last) {
+            stream.wait_for_audio(poll_wait);
+            poll = stream.poll(session->chunk, max_samples, Clock::now(), timeout, m_worker.heartbeat());
+        }
+    } catch (const std::bad_alloc &) {
+        stream.cancel();
+        stream.finish(QTTS_ERROR_OUT_OF_MEMORY);
+        poll = AudioStream::Poll{0, true, QTTS_ERROR_OUT_OF_MEMORY};
+    }
+    session->delivered = poll.last;
+    *error = poll.error;
+    *status = poll.last ? QTTS_AUDIO_COMPLETE : QTTS_AUDIO_MORE;
+    if (poll.samples == 0)
+        return nullptr;
+    *length = static_cast<unsigned int>(poll.samples * sizeof(short));
+    return session->chunk.data();
+}
+
+int Engine::end_session(const char *session_id)
+{
+    if (session_id == nullptr)
+        return QTTS_ERROR_NULL_ARGUMENT;
+    std::shared_ptr<Session> session;
+    {
+        const std::lock_guard lock(m_mutex);
+        int error = 0;
+        session = find(session_id, error);
+        if (session == nullptr)
+            return error;
+        m_sessions.erase(session->id);
+    }
+    const std::lock_guard session_lock(session->mutex);
+    if (session->stream != nullptr)
+        session->stream->cancel();
+    return QTTS_SUCCESS;
+}
+
+int Engine::fini()
+{
+    const std::lock_guard lock(m_mutex);
+    if (!m_initialised)
+        return QTTS_ERROR_NOT_INITIALISED;
+    for (const auto &[id, session] : m_sessions) {
+        const std::lock_guard session_lock(session->mutex);
+        if (session->stream != nullptr)
+            session->stream->cancel();
+    }
+    m_sessions.clear();
+    m_worker.stop();
+    m_codec.reset();
+    m_initialised = false;
+    return QTTS_SUCCESS;
+}
+
+} // namespace speech

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace speech {
+
+// The folder libmsc.so was loaded from (no trailing '/'), or empty when it cannot be told.
+std::string own_library_folder();
+
+} // namespace speech

@@ -1,0 +1,26 @@
+#pragma once
+
+// Turns a decoded text into the pieces espeak-ng is asked to speak, each with its voice.
+
+#include "number_normaliser.h"
+#include "synthesis_settings.h"
+#include "voice_profiles.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace speech {
+
+struct SpeechSegment {
+    std::string voice; // espeak-ng voice name with variant
+    std::string text;  // UTF-8
+    bool ssml = false;
+};
+
+// Plain text: numbers normalised, then one segment per script run (blank runs dropped).
+// SSML: one segment holding the rewritten document (see rewrite_ssml).
+std::vector<SpeechSegment> plan_speech(std::u32string_view text, const VoiceProfile &profile, TextType type,
+                                       NumberReading reading);
+
+} // namespace speech
