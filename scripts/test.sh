@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and runs every test:
-# the whole suite, the player tests under ThreadSanitizer, and the fuzzers for a bounded time.
+# the playback tests under ThreadSanitizer, the engine's fuzzers for a bounded time, then the
+# whole suite (its summary closes the output).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
@@ -8,11 +9,8 @@ jobs=$(nproc)
 
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j"$jobs"
-ctest --preset ci -j"$jobs"
 
-if [ -f scripts/test_tsan.sh ]; then
-  bash scripts/test_tsan.sh
-fi
-if [ -f scripts/fuzz.sh ]; then
-  bash scripts/fuzz.sh
-fi
+bash scripts/test_tsan.sh
+FUZZ_SECONDS=${FUZZ_SECONDS:-45} bash scripts/fuzz.sh
+
+ctest --preset ci -j"$jobs"
