@@ -7,6 +7,7 @@
 #include "app/process_state.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
+#include "settings/settings_store.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,7 +45,7 @@ int child(const QString &mode, const QString &folder)
     ProcessState state;
     // Both library folders are the sample's own, so every start deploys as on a fresh machine.
     TtsEngine engine(carried_engine_images(), {folder + QStringLiteral("/system"), folder});
-    MainWindow window(state, engine);
+    MainWindow window(state, engine, SettingsStore::config_path(folder));
     if (mode == QLatin1String("full"))
         window.on_created();
     const int rc = show_and_quit(window);

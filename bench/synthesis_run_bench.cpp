@@ -117,7 +117,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     ProcessState state;
     TtsEngine engine(carried_engine_images(), {dir.filePath(QStringLiteral("system")), dir.path()});
-    MainWindow window(state, engine);
+    MainWindow window(state, engine, dir.filePath(QStringLiteral("config.ini")));
     window.on_created();
     const QByteArray params = "ssm=1,vcn=xiaoyan,spd=medium,vol=medium,ttp=text,tte=GB2312,bgs=0,aue=speex;7,"
                               "auf=audio/L16;rate=16000,rdn=0";

@@ -7,6 +7,7 @@
 #include "audio/wav_builder.h"
 #include "engine/blocking_synthesis.h"
 #include "engine/tts_engine.h"
+#include "platform/file_replace.h"
 #include "platform/gbk.h"
 #include "text/sentence_split.h"
 
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -118,8 +118,7 @@ int run(const SayRequest &request)
             break;
         const QByteArray wav = WavBuilder::wrap(audio, rate);
         if (!job.output.isEmpty()) {
-            QSaveFile out(job.output);
-            if (!out.open(QIODevice::WriteOnly) || out.write(wav) != wav.size() || !out.commit()) {
+            if (!replace_file(job.output, wav)) {
                 code = fail(ExitCode::UnwritableOutput, QStringLiteral("cannot write %1").arg(job.output));
                 break;
             }

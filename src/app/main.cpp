@@ -4,6 +4,7 @@
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
 #include "platform/message_box.h"
+#include "settings/settings_store.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,7 +22,7 @@ int main(int argc, char *argv[])
     TtsEngine engine(carried_engine_images(), {system_folder, program_folder});
     engine.set_fatal_handler(message_box::fatal_missing_export);
 
-    MainWindow window(state, engine);
+    MainWindow window(state, engine, SettingsStore::config_path(program_folder));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         window.move(MainWindow::centred_position(screen->size()));
     window.on_created();

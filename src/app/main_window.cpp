@@ -15,6 +15,8 @@
 #include <QStatusBar>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 // Client area that, with a usual single border and title bar, gives the designed outer size.
@@ -81,12 +83,13 @@ QLabel *panel(QStatusBar *bar, const char16_t *text, int width)
 
 } // namespace
 
-MainWindow::MainWindow(ProcessState &state, TtsEngine &engine, QWidget *parent)
+MainWindow::MainWindow(ProcessState &state, TtsEngine &engine, QString config_path, QWidget *parent)
     : QMainWindow(parent,
                   Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                       | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_state(state)
     , m_engine(engine)
+    , m_config_path(std::move(config_path))
 {
     setWindowTitle(QStringLiteral("Lumeno语音合成工具V1.0"));
     // The layout is designed for a 12-pixel font (9 points at 96 dpi); larger desktop fonts
@@ -95,7 +98,7 @@ MainWindow::MainWindow(ProcessState &state, TtsEngine &engine, QWidget *parent)
     designed.setPixelSize(kFontPixels);
     setFont(designed);
     build_controls();
-    m_modules = std::make_unique<Modules>(*this, m_controls, m_state, m_engine);
+    m_modules = std::make_unique<Modules>(*this, m_controls, m_state, m_engine, m_config_path);
     wire_events();
 }
 

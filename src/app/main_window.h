@@ -25,7 +25,8 @@ public:
     static constexpr int kOuterWidth = 671;
     static constexpr int kOuterHeight = 482;
 
-    MainWindow(ProcessState &state, TtsEngine &engine, QWidget *parent = nullptr);
+    // config_path names the settings file, read at start-up and written at close.
+    MainWindow(ProcessState &state, TtsEngine &engine, QString config_path, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     const Controls &controls() const { return m_controls; }
@@ -57,6 +58,7 @@ private:
 
     ProcessState &m_state;
     TtsEngine &m_engine;
+    QString m_config_path;
     Controls m_controls;
     std::function<void()> m_open_feedback;
     bool m_closed = false;

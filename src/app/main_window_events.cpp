@@ -47,8 +47,7 @@ void MainWindow::on_created()
     // The designed caption already carries the version, so it is built from the product name.
     setWindowTitle(kProductName + u'V' + QString::fromLatin1(m_state.version_text));
     Modules &m = *m_modules;
-    // Loading the saved settings ends with the count refresh, which also enforces the limit.
-    const auto load_settings = [&m] { m.text_panel.update_count(); };
+    const auto load_settings = [&m] { m.settings.load(); };
     m_engine.initialise([&m, &load_settings] { m.option_lists.fill(load_settings); },
                         [this](const QString &text) { show_status(text); });
 }
@@ -63,4 +62,5 @@ void MainWindow::on_close_query()
     m_modules->run.abandon();
     if (m_engine.end_session() == 0)
         m_engine.finalise();
+    m_modules->settings.save();
 }

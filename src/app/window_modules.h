@@ -5,6 +5,7 @@
 #include "engine/synthesis_run.h"
 #include "options/option_lists.h"
 #include "options/voice_catalogue.h"
+#include "settings/settings_store.h"
 #include "text/text_panel.h"
 
 struct ProcessState;
@@ -12,8 +13,10 @@ class TtsEngine;
 
 // The operations the window's events are bound to, grouped by the part of the window they serve.
 struct MainWindow::Modules {
-    Modules(MainWindow &window, const Controls &controls, ProcessState &state, TtsEngine &engine)
+    Modules(MainWindow &window, const Controls &controls, ProcessState &state, TtsEngine &engine,
+            const QString &config_path)
         : text_panel(controls)
+        , settings(controls, text_panel, config_path)
         , voices(controls, state)
         , option_lists(controls, voices)
         , run(controls, engine, voices, state, [&window](const QString &text) { window.show_status(text); })
@@ -21,6 +24,7 @@ struct MainWindow::Modules {
     }
 
     TextPanel text_panel;
+    SettingsStore settings;
     VoiceCatalogue voices;
     OptionLists option_lists;
     SynthesisRun run;

@@ -1,26 +1,10 @@
 #include "audio/audio_export.h"
 
 #include "platform/file_dialog.h"
+#include "platform/file_replace.h"
 #include "platform/message_box.h"
 
 #include <QDir>
-#include <QSaveFile>
-
-namespace {
-
-bool write_whole(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
-} // namespace
 
 void AudioExport::save_voice(const QByteArray &audio_buffer, FileDialog &dialog)
 {
@@ -33,7 +17,7 @@ void AudioExport::save_voice(const QByteArray &audio_buffer, FileDialog &dialog)
     if (!path)
         return;
     const QString shown = QDir::toNativeSeparators(*path);
-    if (write_whole(*path, audio_buffer))
+    if (replace_file(*path, audio_buffer))
         message_box::information(QStringLiteral("导出成功:") + shown);
     else
         message_box::information(QStringLiteral("导出失败:") + shown);

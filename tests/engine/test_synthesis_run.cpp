@@ -35,7 +35,7 @@ struct ScriptedWindow {
     {
         QDir(dir.path()).mkpath(QStringLiteral("system"));
         QDir(dir.path()).mkpath(QStringLiteral("program"));
-        window = std::make_unique<MainWindow>(state, engine);
+        window = std::make_unique<MainWindow>(state, engine, dir.filePath(QStringLiteral("config.ini")));
         statuses = std::make_unique<QSignalSpy>(window.get(), &MainWindow::status_shown);
         window->on_created();
         library = dlopen(QFile::encodeName(dir.filePath(QStringLiteral("system/libmsc.so"))).constData(),

@@ -1,0 +1,108 @@
+#include "settings/settings_store.h"
+
+#include "options/list_selection.h"
+#include "platform/gbk.h"
+#include "settings/line_breaks.h"
+#include "settings/profile_file.h"
+#include "text/text_box.h"
+#include "text/text_panel.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// The section names are part of the file format; the keys are the controls' names.
+QByteArray combo_section()
+{
+    return gbk::encode(QStringLiteral("组合框"));
+}
+
+QByteArray edit_section()
+{
+    return gbk::encode(QStringLiteral("编辑框"));
+}
+
+QByteArray key_of(const QObject *control)
+{
+    return gbk::encode(control->objectName());
+}
+
+// The leading number of a stored index: an optional sign and digits, 0 without digits. A
+// number too large for an int only ever means "past the end" (or "before the start").
+int leading_number(QByteArrayView value)
+{
+    qsizetype i = 0;
+    const bool negative = i < value.size() && value[i] == '-';
+    if (i < value.size() && (value[i] == '-' || value[i] == '+'))
+        ++i;
+    long long number = 0;
+    constexpr long long kLimit = std::numeric_limits<int>::max();
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+        number = std::min(number * 10 + (value[i] - '0'), kLimit);
+    return static_cast<int>(negative ? -number : number);
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(const Controls &controls, TextPanel &text_panel, QString config_path)
+    : m_controls(controls)
+    , m_text_panel(text_panel)
+    , m_config_path(std::move(config_path))
+{
+}
+
+QString SettingsStore::config_path(const QString &program_folder)
+{
+    return program_folder + QStringLiteral("/config.ini");
+}
+
+void SettingsStore::load()
+{
+    load_combo_boxes(m_controls.window, m_config_path);
+    load_edit_boxes(m_controls.window, m_config_path);
+    m_text_panel.update_count();
+}
+
+void SettingsStore::save()
+{
+    save_edit_boxes(m_controls.window, m_config_path);
+    save_combo_boxes(m_controls.window, m_config_path);
+}
+
+void SettingsStore::load_combo_boxes(QWidget *window, const QString &path)
+{
+    const QByteArray section = combo_section();
+    for (QComboBox *combo : window->findChildren<QComboBox *>()) {
+        const QByteArray value = read_profile_string(section, key_of(combo), {}, path);
+        if (!value.isEmpty())
+            select_by_position(combo, leading_number(value));
+    }
+}
+
+void SettingsStore::load_edit_boxes(QWidget *window, const QString &path)
+{
+    const QByteArray section = edit_section();
+    for (QPlainTextEdit *box : window->findChildren<QPlainTextEdit *>()) {
+        const QByteArray value = read_profile_string(section, key_of(box), {}, path);
+        if (!value.isEmpty())
+            set_text_box_bytes(box, line_breaks::decode(value));
+    }
+}
+
+void SettingsStore::save_combo_boxes(QWidget *window, const QString &path)
+{
+    const QByteArray section = combo_section();
+    for (const QComboBox *combo : window->findChildren<QComboBox *>())
+        write_profile_string(section, key_of(combo), QByteArray::number(combo->currentIndex()), path);
+}
+
+void SettingsStore::save_edit_boxes(QWidget *window, const QString &path)
+{
+    const QByteArray section = edit_section();
+    for (const QPlainTextEdit *box : window->findChildren<QPlainTextEdit *>())
+        write_profile_string(section, key_of(box), line_breaks::encode(text_box_bytes(box)), path);
+}

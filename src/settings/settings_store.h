@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/controls.h"
+
+#include <QString>
+
+class QWidget;
+class TextPanel;
+
+// Keeps the selection of every combo box and the text of every edit box of the main window in
+// the settings file, keyed by control name. Read once at start-up, written once at close;
+// failures are silent and leave the controls (or the file) as they were.
+class SettingsStore final {
+public:
+    SettingsStore(const Controls &controls, TextPanel &text_panel, QString config_path);
+
+    // The settings file beside the program.
+    static QString config_path(const QString &program_folder);
+
+    // Combo boxes, then edit boxes, then the count refresh (which also enforces the text limit).
+    void load();
+    // Edit boxes first, so a new file starts with their section.
+    void save();
+
+    // Each visits every control of its type that window holds, in the window's control order.
+    static void load_combo_boxes(QWidget *window, const QString &path);
+    static void load_edit_boxes(QWidget *window, const QString &path);
+    static void save_combo_boxes(QWidget *window, const QString &path);
+    static void save_edit_boxes(QWidget *window, const QString &path);
+
+private:
+    const Controls &m_controls;
+    TextPanel &m_text_panel;
+    QString m_config_path;
+};
