@@ -95,7 +95,7 @@ int run(const SayRequest &request)
     }
 
     const QString program_folder = QCoreApplication::applicationDirPath();
-    TtsEngine engine({}, {qEnvironmentVariable("LUMENO_LIBRARY_DIR", QStringLiteral(LUMENO_LIBRARY_DIR)), program_folder});
+    TtsEngine engine({}, EngineFolders::for_program(program_folder));
     if (const int init = engine.start_engine(); init != 0)
         return fail(ExitCode::EngineFailure, QStringLiteral("the speech engine did not start (error %1)").arg(init));
 

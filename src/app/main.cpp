@@ -17,9 +17,7 @@ int main(int argc, char *argv[])
     QDir::setCurrent(program_folder);
 
     ProcessState state;
-    // A relocated installation names its library folder in the environment.
-    const QString system_folder = qEnvironmentVariable("LUMENO_LIBRARY_DIR", QStringLiteral(LUMENO_LIBRARY_DIR));
-    TtsEngine engine(carried_engine_images(), {system_folder, program_folder});
+    TtsEngine engine(carried_engine_images(), EngineFolders::for_program(program_folder));
     engine.set_fatal_handler(message_box::fatal_missing_export);
 
     MainWindow window(state, engine, SettingsStore::config_path(program_folder));

@@ -27,6 +27,11 @@ void default_fatal(const QString &library, const QString &operation)
 
 } // namespace
 
+EngineFolders EngineFolders::for_program(const QString &program_folder)
+{
+    return {qEnvironmentVariable("LUMENO_LIBRARY_DIR", QStringLiteral(LUMENO_LIBRARY_DIR)), program_folder};
+}
+
 TtsEngine::TtsEngine(EngineImages images, EngineFolders folders)
     : m_images(images)
     , m_folders(std::move(folders))

@@ -21,6 +21,10 @@ struct EngineImages {
 struct EngineFolders {
     QString system;  // where an installed package keeps the libraries
     QString program; // the folder of the executable
+
+    // The installed layout for a program in this folder; LUMENO_LIBRARY_DIR names another
+    // system folder (a relocated installation).
+    static EngineFolders for_program(const QString &program_folder);
 };
 
 // The binding to the engine library: deploys it, initialises it, owns the session id, ends
