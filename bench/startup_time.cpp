@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
-
 #include <algorithm>
 #include <cstdio>
 

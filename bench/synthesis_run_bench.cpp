@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -158,8 +157,8 @@ int main(int argc, char *argv[])
     for (int i = 0; i < memory_runs; ++i)
         window.controls().start->click();
     const long after = resident_kib();
-    std::printf("resident memory after 20 runs: %ld KiB; after %d more: %ld KiB; growth %ld KiB\n", before,
-                memory_runs, after, after - before);
+    std::printf("resident memory after 20 runs: %ld KiB; after %d more: %ld KiB; growth %ld KiB\n", before, memory_runs,
+                after, after - before);
     window.on_close_query();
     return 0;
 }

@@ -1,7 +1,5 @@
 // lumeno-say: speaks a text from the command line, a file or standard input with the same
 // engine, voices, session parameters and WAV container as the window.
-#include "say_request.h"
-
 #include "app/process_state.h"
 #include "audio/audio_player.h"
 #include "audio/wav_builder.h"
@@ -9,13 +7,13 @@
 #include "engine/tts_engine.h"
 #include "platform/file_replace.h"
 #include "platform/gbk.h"
+#include "say_request.h"
 #include "text/sentence_split.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <cstdio>
 
 namespace {
@@ -24,7 +22,7 @@ namespace {
 constexpr int kNoAudioTimeoutMs = 15000;
 
 struct Job {
-    QString source; // for messages
+    QString source;  // for messages
     QByteArray text; // GBK
     QString output;
 };
@@ -81,8 +79,8 @@ int run(const SayRequest &request)
             text = to_engine_text(bytes, request.gbk_input);
         }
         const QString output = request.output.isEmpty() && !request.output_dir.isEmpty()
-            ? QDir(request.output_dir).filePath(QStringLiteral("lumeno-say.wav"))
-            : request.output;
+                                   ? QDir(request.output_dir).filePath(QStringLiteral("lumeno-say.wav"))
+                                   : request.output;
         jobs.append({QStringLiteral("text"), text, output});
     }
     for (const QString &file : request.files) {

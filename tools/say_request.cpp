@@ -5,7 +5,6 @@
 #include "platform/gbk.h"
 
 #include <QCommandLineParser>
-
 #include <functional>
 
 using option_tables::FixedList;
@@ -56,8 +55,8 @@ VoiceMatch find_voice(const QString &value)
                 const QString name = QString::fromUtf8(list[v].name);
                 const QString display = name + u'(' + QString::fromUtf8(list[v].description) + u')';
                 const bool hit = pass == 0   ? id == value
-                    : pass == 1 ? id.compare(value, Qt::CaseInsensitive) == 0
-                                : (name == value || display == value);
+                                 : pass == 1 ? id.compare(value, Qt::CaseInsensitive) == 0
+                                             : (name == value || display == value);
                 if (hit)
                     return {static_cast<int>(t), static_cast<int>(v), QByteArray(list[v].id)};
             }

@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QUrl>
-
 #include <utility>
 
 namespace {
@@ -29,8 +28,7 @@ constexpr int kComboListItems = 8;
 // Presses left of this x on the status bar open the feedback window.
 constexpr int kFeedbackArea = 270;
 
-template <typename T>
-T *make(QWidget *parent, const char16_t *name, int x, int y, int w, int h)
+template <typename T> T *make(QWidget *parent, const char16_t *name, int x, int y, int w, int h)
 {
     auto *widget = new T(parent);
     widget->setObjectName(QString::fromUtf16(name));
@@ -84,9 +82,8 @@ QLabel *panel(QStatusBar *bar, const char16_t *text, int width)
 } // namespace
 
 MainWindow::MainWindow(ProcessState &state, TtsEngine &engine, QString config_path, QWidget *parent)
-    : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                      | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_state(state)
     , m_engine(engine)
     , m_config_path(std::move(config_path))

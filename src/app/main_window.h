@@ -3,7 +3,6 @@
 #include "app/controls.h"
 
 #include <QMainWindow>
-
 #include <functional>
 #include <memory>
 

@@ -1,6 +1,5 @@
 // Start-up, shutdown and the event bindings of the main window.
 #include "app/main_window.h"
-
 #include "app/process_state.h"
 #include "app/window_modules.h"
 #include "audio/audio_export.h"

@@ -3,7 +3,6 @@
 #include "engine/tts_engine.h"
 
 #include <QElapsedTimer>
-
 #include <chrono>
 #include <thread>
 

@@ -68,9 +68,9 @@ void SynthesisRun::start()
     set_busy(true);
     // The text goes exactly as the box holds it, spaces included.
     const QByteArray text = text_box_bytes(m_controls.text);
-    const int put = m_engine.api("QTTSTextPut")
-                        .text_put(m_engine.session_id().constData(), text.constData(),
-                                  static_cast<unsigned int>(text.size()), "");
+    const int put =
+        m_engine.api("QTTSTextPut")
+            .text_put(m_engine.session_id().constData(), text.constData(), static_cast<unsigned int>(text.size()), "");
     if (put != 0) {
         m_show_status(QStringLiteral("发送转换文本失败"));
         set_busy(false);
@@ -115,8 +115,8 @@ SynthesisRun::Outcome SynthesisRun::poll(QByteArray &audio)
             return Outcome::Abandoned;
         unsigned int length = 0;
         int error = 0;
-        const void *chunk = m_engine.api("QTTSAudioGet")
-                                .audio_get(m_engine.session_id().constData(), &length, &status, &error);
+        const void *chunk =
+            m_engine.api("QTTSAudioGet").audio_get(m_engine.session_id().constData(), &length, &status, &error);
         if (error != 0)
             return Outcome::Failed;
         if (chunk != nullptr && length != 0) {

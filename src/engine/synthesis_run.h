@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <functional>
 
 class TtsEngine;
@@ -23,7 +22,6 @@ public:
 
     void start();
     void set_busy(bool busy);
-    bool running() const { return m_running; }
 
     // Makes a run under way stop polling at its next pass without calling the engine again,
     // so the session can be ended and the engine finalised under it (closing the window).

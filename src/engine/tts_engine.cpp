@@ -5,7 +5,6 @@
 #include "platform/library_deploy.h"
 
 #include <QFile>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -84,7 +83,7 @@ void TtsEngine::prepare_configuration()
 QByteArray TtsEngine::configuration_text() const
 {
     return "server_url=" + m_config.server_url + ",appid=" + m_config.appid + ",timeout=" + m_config.timeout
-        + ",coding_libs=" + m_config.coding_libs + ",max_text_size=" + m_config.max_text_size;
+           + ",coding_libs=" + m_config.coding_libs + ",max_text_size=" + m_config.max_text_size;
 }
 
 void TtsEngine::initialise(const std::function<void()> &fill_options,
@@ -132,8 +131,7 @@ const MscApi &TtsEngine::api(const char *operation)
 bool TtsEngine::load(const char *operation)
 {
     const QString candidates[] = {in_folder(m_folders.program, kEngineLibrary),
-                                  in_folder(m_folders.system, kEngineLibrary),
-                                  QString::fromLatin1(kEngineLibrary)};
+                                  in_folder(m_folders.system, kEngineLibrary), QString::fromLatin1(kEngineLibrary)};
     for (const QString &candidate : candidates) {
         // A folder path that does not exist would make dlopen search elsewhere; skip it.
         if (candidate.contains(u'/') && !QFile::exists(candidate))

@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-
 #include <functional>
 
 // File names of the engine library and of the codec library it loads itself.

@@ -7,17 +7,17 @@ namespace voices {
 namespace {
 
 constexpr std::array chinese{
-    VoiceRecord{"小燕", "青年女声", "xiaoyan"},     VoiceRecord{"小研", "青年女声", "vixy"},
-    VoiceRecord{"小琪", "青年女声", "vixq"},        VoiceRecord{"嘉嘉", "青年女声", "jiajia"},
-    VoiceRecord{"燕平", "青年女声", "aisxyan"},     VoiceRecord{"晓婧", "青年女声", "aisjinger"},
-    VoiceRecord{"晓梦", "青年女声", "aisxmeng"},    VoiceRecord{"小萍", "青年女声", "aisxping"},
-    VoiceRecord{"小艾", "青年女声", "aisxa"},       VoiceRecord{"紫棋", "青年女声", "ziqi"},
-    VoiceRecord{"叶芳", "青年女声", "yefang"},      VoiceRecord{"孟春", "青年女声", "aismengchun"},
-    VoiceRecord{"小宇", "青年男声", "xiaoyu"},      VoiceRecord{"小峰", "青年男声", "vixf"},
-    VoiceRecord{"许多", "青年男声", "aisduoxu"},    VoiceRecord{"许久", "青年男声", "aisjiuxu"},
-    VoiceRecord{"倪洋", "青年男声", "niyang"},      VoiceRecord{"老孙", "老年男声", "vils"},
-    VoiceRecord{"楠楠", "少女童声", "aisnn"},       VoiceRecord{"许小宝", "少男童声", "aisBABYXu"},
-    VoiceRecord{"蜡笔小新", "卡通", "aisxxin"},     VoiceRecord{"唐老鸭", "卡通", "aisDuck"},
+    VoiceRecord{"小燕", "青年女声", "xiaoyan"},  VoiceRecord{"小研", "青年女声", "vixy"},
+    VoiceRecord{"小琪", "青年女声", "vixq"},     VoiceRecord{"嘉嘉", "青年女声", "jiajia"},
+    VoiceRecord{"燕平", "青年女声", "aisxyan"},  VoiceRecord{"晓婧", "青年女声", "aisjinger"},
+    VoiceRecord{"晓梦", "青年女声", "aisxmeng"}, VoiceRecord{"小萍", "青年女声", "aisxping"},
+    VoiceRecord{"小艾", "青年女声", "aisxa"},    VoiceRecord{"紫棋", "青年女声", "ziqi"},
+    VoiceRecord{"叶芳", "青年女声", "yefang"},   VoiceRecord{"孟春", "青年女声", "aismengchun"},
+    VoiceRecord{"小宇", "青年男声", "xiaoyu"},   VoiceRecord{"小峰", "青年男声", "vixf"},
+    VoiceRecord{"许多", "青年男声", "aisduoxu"}, VoiceRecord{"许久", "青年男声", "aisjiuxu"},
+    VoiceRecord{"倪洋", "青年男声", "niyang"},   VoiceRecord{"老孙", "老年男声", "vils"},
+    VoiceRecord{"楠楠", "少女童声", "aisnn"},    VoiceRecord{"许小宝", "少男童声", "aisBABYXu"},
+    VoiceRecord{"蜡笔小新", "卡通", "aisxxin"},  VoiceRecord{"唐老鸭", "卡通", "aisDuck"},
 };
 
 constexpr std::array english{
@@ -27,16 +27,16 @@ constexpr std::array english{
 };
 
 constexpr std::array dialects{
-    VoiceRecord{"小梅", "青年女声[粤语]", "vixm"},   VoiceRecord{"小莉", "青年女声[台普]", "vixl"},
-    VoiceRecord{"小蓉", "青年女声[四川话]", "vixr"}, VoiceRecord{"小芸", "青年女声[东北话]", "vixyun"},
+    VoiceRecord{"小梅", "青年女声[粤语]", "vixm"},      VoiceRecord{"小莉", "青年女声[台普]", "vixl"},
+    VoiceRecord{"小蓉", "青年女声[四川话]", "vixr"},    VoiceRecord{"小芸", "青年女声[东北话]", "vixyun"},
     VoiceRecord{"小莹", "青年女声[陕西话]", "vixying"}, VoiceRecord{"小坤", "青年男声[河南话]", "vixk"},
-    VoiceRecord{"小强", "青年男声[湖南话]", "vixqa"}, VoiceRecord{"大龙", "青年男声[粤语]", "aisdalong"},
+    VoiceRecord{"小强", "青年男声[湖南话]", "vixqa"},   VoiceRecord{"大龙", "青年男声[粤语]", "aisdalong"},
 };
 
 constexpr std::array languages{
-    VoiceRecord{"玛丽安", "青年女声[法语]", "Mariane"},   VoiceRecord{"古丽", "青年女声[维吾尔语]", "Guli"},
+    VoiceRecord{"玛丽安", "青年女声[法语]", "Mariane"},      VoiceRecord{"古丽", "青年女声[维吾尔语]", "Guli"},
     VoiceRecord{"阿拉本", "青年女声[俄罗斯语]", "Allabent"}, VoiceRecord{"加芙列拉", "青年女声[西班牙语]", "Gabriela"},
-    VoiceRecord{"艾伯哈", "青年女声[印地语]", "Abha"},     VoiceRecord{"小云", "青年女声[越南语]", "XiaoYun"},
+    VoiceRecord{"艾伯哈", "青年女声[印地语]", "Abha"},       VoiceRecord{"小云", "青年女声[越南语]", "XiaoYun"},
 };
 
 constexpr std::array types{

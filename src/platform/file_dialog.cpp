@@ -2,7 +2,6 @@
 
 #include <QFileDialog>
 #include <QWidget>
-
 #include <deque>
 
 namespace {

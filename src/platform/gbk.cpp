@@ -54,7 +54,7 @@ QByteArray remove_spaces(QByteArrayView bytes)
         const qsizetype len = char_length(bytes, i);
         const bool half = len == 1 && bytes[i] == ' ';
         const bool full = len == 2 && static_cast<unsigned char>(bytes[i]) == 0xA1
-            && static_cast<unsigned char>(bytes[i + 1]) == 0xA1;
+                          && static_cast<unsigned char>(bytes[i + 1]) == 0xA1;
         if (!half && !full)
             out.append(bytes.sliced(i, len));
         i += len;

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,7 +15,7 @@ QStringList g_recorded;
 bool can_show()
 {
     return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr
-        && QGuiApplication::platformName() != QStringLiteral("offscreen");
+           && QGuiApplication::platformName() != QStringLiteral("offscreen");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "platform/shared_library.h"
 
 #include <QFile>
-
 #include <dlfcn.h>
 
 bool SharedLibrary::open(const QString &path_or_name)

@@ -28,7 +28,7 @@ bool ends_sentence(QByteArrayView text, qsizetype pos, qsizetype len)
     if (c == '.') {
         const qsizetype next = pos + 1;
         return next >= text.size() || text[next] == ' ' || text[next] == '\r' || text[next] == '\n'
-            || text[next] == '\t';
+               || text[next] == '\t';
     }
     return false;
 }

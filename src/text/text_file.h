@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <optional>
 
 // Reads a text file as raw GBK bytes, up to its end marker (00 or 1A outside a double-byte

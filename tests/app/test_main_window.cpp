@@ -52,8 +52,7 @@ void TestMainWindow::controls_data()
     QTest::addColumn<QString>("parent");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
-    const auto row = [](const char16_t *name, const char *kind, const char16_t *parent, QRect r,
-                        const char16_t *text) {
+    const auto row = [](const char16_t *name, const char *kind, const char16_t *parent, QRect r, const char16_t *text) {
         QTest::newRow(QString::fromUtf16(name).toUtf8().constData())
             << QString::fromUtf16(name) << QString::fromLatin1(kind) << QString::fromUtf16(parent) << r
             << QString::fromUtf16(text);
@@ -127,7 +126,7 @@ void TestMainWindow::controls()
 
     // Buttons, combo boxes and the text box take the focus by Tab; labels and group boxes do not.
     const bool focusable = kind == QLatin1String("QPushButton") || kind == QLatin1String("QComboBox")
-        || kind == QLatin1String("QPlainTextEdit");
+                           || kind == QLatin1String("QPlainTextEdit");
     QCOMPARE(bool(widget->focusPolicy() & Qt::TabFocus), focusable);
 }
 
@@ -215,7 +214,8 @@ void TestMainWindow::startup_setsCaptionAndInitialisesEngineOnce()
     QCOMPARE(m_f->state.version_text, QByteArray("1.0"));
     QCOMPARE(fake_engine::calls().size(), 1);
     QVERIFY(fake_engine::calls().constFirst().startsWith(QStringLiteral("QTTSInit(server_url=")));
-    QVERIFY(fake_engine::calls().constFirst().contains(QStringLiteral(",timeout=10000,coding_libs=libmsc_speex.so,max_text_size=2048)")));
+    QVERIFY(fake_engine::calls().constFirst().contains(
+        QStringLiteral(",timeout=10000,coding_libs=libmsc_speex.so,max_text_size=2048)")));
     QCOMPARE(m_f->window->controls().status_panel->text(), QStringLiteral("已成功连接服务器"));
     QCOMPARE(m_f->window->controls().count_label->text(), QStringLiteral("字符数：24/2048"));
 }

@@ -1,10 +1,10 @@
 #include "file_bytes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <csignal>
 
 namespace {
@@ -68,7 +68,8 @@ Start TestProgramStart::start(const QString &system_folder, const QByteArray &sc
     Start result;
     // Running until the engine has been initialised (or the program has ended by itself).
     for (int waited = 0; waited < 30000 && process.state() != QProcess::NotRunning; waited += 50) {
-        if (file_bytes::read(trace).contains("QTTSInit(") || file_bytes::read(path(QStringLiteral("scripted.log"))).contains("QTTSInit"))
+        if (file_bytes::read(trace).contains("QTTSInit(")
+            || file_bytes::read(path(QStringLiteral("scripted.log"))).contains("QTTSInit"))
             break;
         process.waitForFinished(50);
     }
@@ -90,7 +91,8 @@ void TestProgramStart::freshStart_deploysBothLibrariesToTheSystemFolder()
     QVERIFY2(s.trace.startsWith("QTTSInit(configs=\"server_url="), s.trace.constData());
     QVERIFY(s.trace.contains(",coding_libs=libmsc_speex.so,max_text_size=2048\") = 0"));
     QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc.so"))), file_bytes::read(QStringLiteral(ENGINE_FILE)));
-    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc_speex.so"))), file_bytes::read(QStringLiteral(CODEC_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc_speex.so"))),
+             file_bytes::read(QStringLiteral(CODEC_FILE)));
     QVERIFY(!QFile::exists(path(QStringLiteral("program/libmsc.so"))));
 }
 
@@ -103,7 +105,8 @@ void TestProgramStart::libraryAlreadyInSystemFolder_isUsedUnchanged()
     QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc.so"))), other_version);
     QVERIFY(file_bytes::read(path(QStringLiteral("scripted.log"))).startsWith("QTTSInit server_url="));
     // The codec was missing, so it was written; nothing went to the program folder.
-    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc_speex.so"))), file_bytes::read(QStringLiteral(CODEC_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc_speex.so"))),
+             file_bytes::read(QStringLiteral(CODEC_FILE)));
     QVERIFY(!QFile::exists(path(QStringLiteral("program/libmsc.so"))));
 }
 
@@ -114,13 +117,16 @@ void TestProgramStart::unwritableSystemFolder_deploysToProgramFolderAtEveryStart
     Start s = start(system);
     QVERIFY(!s.ended);
     QVERIFY(s.trace.contains("\") = 0"));
-    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc.so"))), file_bytes::read(QStringLiteral(ENGINE_FILE)));
-    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc_speex.so"))), file_bytes::read(QStringLiteral(CODEC_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc.so"))),
+             file_bytes::read(QStringLiteral(ENGINE_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc_speex.so"))),
+             file_bytes::read(QStringLiteral(CODEC_FILE)));
 
     QVERIFY(file_bytes::write(path(QStringLiteral("program/libmsc.so")), "damaged"));
     s = start(system);
     QVERIFY(!s.ended);
-    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc.so"))), file_bytes::read(QStringLiteral(ENGINE_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc.so"))),
+             file_bytes::read(QStringLiteral(ENGINE_FILE)));
     QVERIFY(s.trace.contains("\") = 0"));
 }
 
@@ -148,7 +154,8 @@ void TestProgramStart::unloadableLibrary_endsWithFatalError()
 
 void TestProgramStart::libraryWithoutAnOperation_endsWithFatalError()
 {
-    QVERIFY(file_bytes::write(path(QStringLiteral("system/libmsc.so")), file_bytes::read(QStringLiteral(INCOMPLETE_ENGINE_FILE))));
+    QVERIFY(file_bytes::write(path(QStringLiteral("system/libmsc.so")),
+                              file_bytes::read(QStringLiteral(INCOMPLETE_ENGINE_FILE))));
     const Start s = start(path(QStringLiteral("system")));
     QVERIFY(s.ended);
     QCOMPARE(s.exit_code, 255);

@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QtEndian>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -18,7 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
+#include <QtEndian>
 #include <dlfcn.h>
 
 namespace {
@@ -30,8 +29,7 @@ struct ScriptedWindow {
                             const QString &codec_file = {})
         : image(file_bytes::read(engine_file))
         , codec(codec_file.isEmpty() ? QByteArray("codec") : file_bytes::read(codec_file))
-        , engine({image, codec},
-                 {dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program"))})
+        , engine({image, codec}, {dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program"))})
     {
         QDir(dir.path()).mkpath(QStringLiteral("system"));
         QDir(dir.path()).mkpath(QStringLiteral("program"));
@@ -255,7 +253,8 @@ void TestSynthesisRun::secondRun_endsFirstSessionExactlyOnce()
     // Begin, text, one chunk; then the first session ends right before the second begins.
     QCOMPARE(first_with_prefix(calls, QStringLiteral("QTTSSessionEnd")), 3);
     QVERIFY(calls.at(4).startsWith(QStringLiteral("QTTSSessionBegin")));
-    QCOMPARE(calls.at(3), QStringLiteral("QTTSSessionEnd %1 %2").arg(QString::fromLatin1(first), escaped(gbk::encode(QStringLiteral("正常关闭")))));
+    QCOMPARE(calls.at(3), QStringLiteral("QTTSSessionEnd %1 %2")
+                              .arg(QString::fromLatin1(first), escaped(gbk::encode(QStringLiteral("正常关闭")))));
 }
 
 void TestSynthesisRun::failedSessionStart_leavesIdEmpty()

@@ -41,7 +41,9 @@ void TestGbk::removeSpaces_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("half-width") << QByteArray(" a b ") << QByteArray("ab");
-    QTest::newRow("full-width") << QByteArray("\xA1\xA1" "a\xA1\xA1") << QByteArray("a");
+    QTest::newRow("full-width") << QByteArray("\xA1\xA1"
+                                              "a\xA1\xA1")
+                                << QByteArray("a");
     QTest::newRow("only spaces") << QByteArray(" \xA1\xA1 ") << QByteArray();
     QTest::newRow("line breaks stay") << QByteArray("\r\n\t") << QByteArray("\r\n\t");
     // B0 A1 + A1 B0: the A1 A1 in the middle belongs to two different characters.
@@ -101,8 +103,12 @@ void TestGbk::textLength_data()
     QTest::addColumn<int>("expected");
     QTest::newRow("no marker") << QByteArray("abc") << 3;
     QTest::newRow("zero byte") << QByteArray("abc\0def", 7) << 3;
-    QTest::newRow("ctrl-z") << QByteArray("ab\x1A" "cd") << 2;
-    QTest::newRow("1A as second byte") << QByteArray("\x81\x1A" "c\x1A") << 3;
+    QTest::newRow("ctrl-z") << QByteArray("ab\x1A"
+                                          "cd")
+                            << 2;
+    QTest::newRow("1A as second byte") << QByteArray("\x81\x1A"
+                                                     "c\x1A")
+                                       << 3;
     QTest::newRow("00 as second byte") << QByteArray("a\x81\0c", 4) << 1;
     QTest::newRow("leading zero") << QByteArray("\0abc", 4) << 0;
 }

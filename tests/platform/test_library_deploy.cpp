@@ -25,7 +25,9 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_system;
     QString m_program;
-    const QByteArray m_image = QByteArray("\x7f" "ELF image", 10);
+    const QByteArray m_image = QByteArray("\x7f"
+                                          "ELF image",
+                                          10);
 };
 
 void TestLibraryDeploy::init()
@@ -66,13 +68,11 @@ void TestLibraryDeploy::unwritableSystemFolder_fallsBackToProgramFolderEveryTime
 {
     // A system folder that cannot be written to (one that does not exist fails for root too).
     const QString system = m_dir->filePath(QStringLiteral("no/such/folder/libx.so"));
-    QCOMPARE(deploy_library(m_image, system, m_program, KeepExisting::AnyFileOrFolder),
-             DeployResult::WrittenToProgram);
+    QCOMPARE(deploy_library(m_image, system, m_program, KeepExisting::AnyFileOrFolder), DeployResult::WrittenToProgram);
     QCOMPARE(file_bytes::read(m_program), m_image);
 
     QVERIFY(file_bytes::write(m_program, "stale and longer than the image"));
-    QCOMPARE(deploy_library(m_image, system, m_program, KeepExisting::AnyFileOrFolder),
-             DeployResult::WrittenToProgram);
+    QCOMPARE(deploy_library(m_image, system, m_program, KeepExisting::AnyFileOrFolder), DeployResult::WrittenToProgram);
     QCOMPARE(file_bytes::read(m_program), m_image);
 }
 

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QStringList>
-
 #include <functional>
 
 // An in-process stand-in for the engine library: records every call and answers as scripted.

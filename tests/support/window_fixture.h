@@ -6,7 +6,6 @@
 #include "fake_engine.h"
 
 #include <QTemporaryDir>
-
 #include <memory>
 
 // A main window over the in-process fake engine, with its library folders and its settings

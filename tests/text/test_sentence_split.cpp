@@ -36,8 +36,7 @@ void TestSentenceSplit::pieces_endAtSentenceEnds_data()
     QTest::addColumn<int>("limit");
     QTest::addColumn<QList<QByteArray>>("pieces");
     QTest::newRow("full stop") << g(u"一二。三四。") << 8 << QList<QByteArray>{g(u"一二。"), g(u"三四。")};
-    QTest::newRow("question and semicolon")
-        << g(u"一？二；三") << 6 << QList<QByteArray>{g(u"一？"), g(u"二；三")};
+    QTest::newRow("question and semicolon") << g(u"一？二；三") << 6 << QList<QByteArray>{g(u"一？"), g(u"二；三")};
     QTest::newRow("packs sentences that fit")
         << g(u"一。二。三四五六。") << 10 << QList<QByteArray>{g(u"一。二。"), g(u"三四五六。")};
     QTest::newRow("line break") << QByteArray("abc\r\ndef") << 6 << QList<QByteArray>{"abc\r\n", "def"};

@@ -150,9 +150,14 @@ void TestTextPanel::import_data()
     QTest::newRow("plain GBK") << gbk::encode(QStringLiteral("导入的文本")) << QStringLiteral("导入的文本");
     QTest::newRow("CR LF lines") << gbk::encode(QStringLiteral("第一行\r\n第二行")) << QStringLiteral("第一行\n第二行");
     QTest::newRow("stops at zero byte") << QByteArray("abc\0def", 7) << QStringLiteral("abc");
-    QTest::newRow("stops at ctrl-z") << QByteArray("abc\x1A" "def") << QStringLiteral("abc");
+    QTest::newRow("stops at ctrl-z") << QByteArray("abc\x1A"
+                                                   "def")
+                                     << QStringLiteral("abc");
     // 81 1A is one character; the text goes on past it.
-    QTest::newRow("1A as second byte") << QByteArray("\x81\x1A" "ok") << gbk::decode(QByteArray("\x81\x1A" "ok"));
+    QTest::newRow("1A as second byte") << QByteArray("\x81\x1A"
+                                                     "ok")
+                                       << gbk::decode(QByteArray("\x81\x1A"
+                                                                 "ok"));
     QTest::newRow("00 as second byte") << QByteArray("ab\x81\0cd", 6) << QStringLiteral("ab");
     QTest::newRow("empty file") << QByteArray() << QString();
 }

@@ -14,8 +14,7 @@ namespace {
 bool copy_into(const QString &file, const QString &folder)
 {
     const QString target = QDir(folder).filePath(QFileInfo(file).fileName());
-    return QFile::copy(file, target)
-        && QFile::setPermissions(target, QFile::permissions(file) | QFileDevice::ExeOwner);
+    return QFile::copy(file, target) && QFile::setPermissions(target, QFile::permissions(file) | QFileDevice::ExeOwner);
 }
 
 quint32 data_size(const QByteArray &wav)
@@ -89,8 +88,8 @@ int TestLumenoSay::say(const QStringList &arguments, const QByteArray &input)
 
 void TestLumenoSay::text_becomesWavOfTheChosenFormat()
 {
-    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("a.wav")), QStringLiteral("--format"), QStringLiteral("8000"),
-                  QStringLiteral("你好，世界")}),
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("a.wav")), QStringLiteral("--format"),
+                  QStringLiteral("8000"), QStringLiteral("你好，世界")}),
              0);
     const QByteArray wav = file_bytes::read(path(QStringLiteral("a.wav")));
     QCOMPARE(wav.left(4), QByteArray("RIFF"));
@@ -111,8 +110,8 @@ void TestLumenoSay::longText_becomesOneWavOfItsPieces()
 {
     const QByteArray text = chapter(6000);
     write(QStringLiteral("chapter.txt"), text);
-    QCOMPARE(say({QStringLiteral("--gbk"), QStringLiteral("-f"), path(QStringLiteral("chapter.txt")), QStringLiteral("-o"),
-                  path(QStringLiteral("chapter.wav"))}),
+    QCOMPARE(say({QStringLiteral("--gbk"), QStringLiteral("-f"), path(QStringLiteral("chapter.txt")),
+                  QStringLiteral("-o"), path(QStringLiteral("chapter.wav"))}),
              0);
     const QByteArray whole = file_bytes::read(path(QStringLiteral("chapter.wav")));
 

@@ -92,18 +92,18 @@ void TestSayRequest::errors_haveTheirExitCodes_data()
     QTest::addColumn<ExitCode>("code");
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--loud")} << ExitCode::BadOption;
     QTest::newRow("missing value") << QStringList{QStringLiteral("--speed")} << ExitCode::BadOption;
-    QTest::newRow("no such speed") << QStringList{QStringLiteral("--speed"), QStringLiteral("warp")} << ExitCode::BadOption;
+    QTest::newRow("no such speed") << QStringList{QStringLiteral("--speed"), QStringLiteral("warp")}
+                                   << ExitCode::BadOption;
     QTest::newRow("position past the list")
         << QStringList{QStringLiteral("--numbers"), QStringLiteral("4")} << ExitCode::BadOption;
-    QTest::newRow("level out of range")
-        << QStringList{QStringLiteral("--audio-encoding"), QStringLiteral("amr"), QStringLiteral("--level"),
-                       QStringLiteral("9")}
-        << ExitCode::BadOption;
+    QTest::newRow("level out of range") << QStringList{QStringLiteral("--audio-encoding"), QStringLiteral("amr"),
+                                                       QStringLiteral("--level"), QStringLiteral("9")}
+                                        << ExitCode::BadOption;
     QTest::newRow("unknown voice") << QStringList{QStringLiteral("--voice"), QStringLiteral("nobody")}
                                    << ExitCode::UnknownVoice;
     QTest::newRow("one output for many files")
-        << QStringList{QStringLiteral("-f"), QStringLiteral("a.txt"), QStringLiteral("-f"), QStringLiteral("b.txt"),
-                       QStringLiteral("-o"), QStringLiteral("x.wav")}
+        << QStringList{QStringLiteral("-f"),    QStringLiteral("a.txt"), QStringLiteral("-f"),
+                       QStringLiteral("b.txt"), QStringLiteral("-o"),    QStringLiteral("x.wav")}
         << ExitCode::BadOption;
     QTest::newRow("text and files") << QStringList{QStringLiteral("-f"), QStringLiteral("a.txt"), QStringLiteral("hi")}
                                     << ExitCode::BadOption;
@@ -121,7 +121,8 @@ void TestSayRequest::errors_haveTheirExitCodes()
 void TestSayRequest::output_decidesBetweenPlayingAndWriting()
 {
     QVERIFY(parse_say_arguments({QStringLiteral("hi")}).request.play);
-    const SayRequest written = parse_say_arguments({QStringLiteral("-o"), QStringLiteral("a.wav"), QStringLiteral("hi")}).request;
+    const SayRequest written =
+        parse_say_arguments({QStringLiteral("-o"), QStringLiteral("a.wav"), QStringLiteral("hi")}).request;
     QVERIFY(!written.play);
     QCOMPARE(written.output, QStringLiteral("a.wav"));
     QVERIFY(parse_say_arguments({QStringLiteral("-p"), QStringLiteral("-o"), QStringLiteral("a.wav")}).request.play);

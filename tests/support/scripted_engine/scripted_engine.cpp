@@ -23,8 +23,8 @@ struct Script {
     int end_result = 0;
     int chunks = 3;
     int chunk_bytes = 640;
-    int empty_polls = 2;  // passes without audio before each chunk
-    int error_at = -1;    // chunk number whose call reports an error
+    int empty_polls = 2; // passes without audio before each chunk
+    int error_at = -1;   // chunk number whose call reports an error
     bool never_finish = false;
     int poll_delay_ms = 0; // time each audio call takes, as an engine working would
 };
@@ -84,10 +84,14 @@ EXPORT void scripted_engine_configure(const char *script)
     g_script = Script{};
     g_calls.clear();
     g_finalised = false;
-    std::map<std::string, int *> ints{{"init", &g_script.init_result},      {"begin_error", &g_script.begin_error},
-                                      {"text_put", &g_script.text_put_result}, {"end", &g_script.end_result},
-                                      {"chunks", &g_script.chunks},         {"chunk_bytes", &g_script.chunk_bytes},
-                                      {"empty_polls", &g_script.empty_polls}, {"error_at", &g_script.error_at},
+    std::map<std::string, int *> ints{{"init", &g_script.init_result},
+                                      {"begin_error", &g_script.begin_error},
+                                      {"text_put", &g_script.text_put_result},
+                                      {"end", &g_script.end_result},
+                                      {"chunks", &g_script.chunks},
+                                      {"chunk_bytes", &g_script.chunk_bytes},
+                                      {"empty_polls", &g_script.empty_polls},
+                                      {"error_at", &g_script.error_at},
                                       {"poll_delay_ms", &g_script.poll_delay_ms}};
     std::stringstream in(script != nullptr ? script : "");
     std::string item;
@@ -139,8 +143,8 @@ EXPORT const char *QTTSSessionBegin(const char *params, int *error)
 EXPORT int QTTSTextPut(const char *session, const char *text, unsigned int length, const char *params)
 {
     std::lock_guard lock(g_mutex);
-    log("QTTSTextPut " + escaped(session) + " " + std::to_string(length) + " [" + escaped(text, length)
-        + "] params=[" + escaped(params) + "]");
+    log("QTTSTextPut " + escaped(session) + " " + std::to_string(length) + " [" + escaped(text, length) + "] params=["
+        + escaped(params) + "]");
     return g_script.text_put_result;
 }
 
