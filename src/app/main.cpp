@@ -18,7 +18,7 @@ int main(int argc, char *argv[])
 
     ProcessState state;
     TtsEngine engine(carried_engine_images(), EngineFolders::for_program(program_folder));
-    engine.set_fatal_handler(message_box::fatal_missing_export);
+    engine.set_fatal_handler(message_box::fatal);
 
     MainWindow window(state, engine, SettingsStore::config_path(program_folder));
     if (const QScreen *screen = QGuiApplication::primaryScreen())

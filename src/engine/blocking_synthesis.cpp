@@ -1,8 +1,8 @@
 #include "engine/blocking_synthesis.h"
 
+#include "engine/audio_collection.h"
 #include "engine/tts_engine.h"
 
-#include <QElapsedTimer>
 #include <chrono>
 #include <thread>
 
@@ -25,23 +25,16 @@ BlockingResult synthesize_blocking(TtsEngine &engine, const QByteArray &params, 
     const QByteArray session(id);
     result.error = engine.api("QTTSTextPut")
                        .text_put(session.constData(), text.constData(), static_cast<unsigned int>(text.size()), "");
-    QElapsedTimer since_audio;
-    since_audio.start();
-    int status = 0;
-    while (result.error == 0 && status != kSynthDone) {
-        unsigned int length = 0;
-        const void *chunk = engine.api("QTTSAudioGet").audio_get(session.constData(), &length, &status, &error);
-        if (error != 0) {
-            result.error = error;
-        } else if (chunk != nullptr && length != 0) {
-            result.audio.append(static_cast<const char *>(chunk), length);
-            since_audio.restart();
-        } else if (status != kSynthDone) {
-            if (since_audio.elapsed() > no_audio_timeout_ms)
-                result.error = kTimedOut;
-            else
+    if (result.error == 0) {
+        const auto wait = [](bool got_audio) {
+            if (!got_audio)
                 std::this_thread::sleep_for(kIdleWait);
-        }
+            return true;
+        };
+        const CollectOutcome outcome =
+            collect_audio(engine, session, no_audio_timeout_ms, result.audio, wait, &result.error);
+        if (outcome == CollectOutcome::TimedOut)
+            result.error = kTimedOut;
     }
     engine.api("QTTSSessionEnd").session_end(session.constData(), "");
     return result;

@@ -3,6 +3,7 @@
 #include "app/process_state.h"
 #include "audio/audio_player.h"
 #include "audio/wav_builder.h"
+#include "engine/audio_collection.h"
 #include "engine/session_params.h"
 #include "engine/synthesis_options.h"
 #include "engine/tts_engine.h"
@@ -11,7 +12,6 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -107,31 +107,25 @@ void SynthesisRun::collect()
 
 SynthesisRun::Outcome SynthesisRun::poll(QByteArray &audio)
 {
-    QElapsedTimer since_audio;
-    since_audio.start();
-    int status = 0;
-    while (status != kSynthDone) {
-        if (m_abandoned)
-            return Outcome::Abandoned;
-        unsigned int length = 0;
-        int error = 0;
-        const void *chunk =
-            m_engine.api("QTTSAudioGet").audio_get(m_engine.session_id().constData(), &length, &status, &error);
-        if (error != 0)
-            return Outcome::Failed;
-        if (chunk != nullptr && length != 0) {
-            // The chunk is the engine's until its next call, which an event handler may make.
-            audio.append(static_cast<const char *>(chunk), length);
-            since_audio.restart();
+    const auto between = [this](bool got_audio) {
+        if (got_audio) {
             m_show_status(QStringLiteral("正在合成语音,请稍候..."));
             QCoreApplication::processEvents();
-        } else if (status != kSynthDone) {
-            if (since_audio.elapsed() > m_no_audio_timeout_ms)
-                return Outcome::Failed;
+        } else {
             wait_handling_events();
         }
+        return !m_abandoned;
+    };
+    switch (collect_audio(m_engine, m_engine.session_id(), m_no_audio_timeout_ms, audio, between)) {
+    case CollectOutcome::Done:
+        return Outcome::Done;
+    case CollectOutcome::Abandoned:
+        return Outcome::Abandoned;
+    case CollectOutcome::EngineError:
+    case CollectOutcome::TimedOut:
+        break;
     }
-    return m_abandoned ? Outcome::Abandoned : Outcome::Done;
+    return Outcome::Failed;
 }
 
 void SynthesisRun::wait_handling_events()

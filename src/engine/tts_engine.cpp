@@ -18,12 +18,6 @@ QString in_folder(const QString &folder, const char *file)
     return folder + u'/' + QString::fromLatin1(file);
 }
 
-void default_fatal(const QString &library, const QString &operation)
-{
-    std::fprintf(stderr, "运行时出错!\n错误信息：\n无法找到指定DLL库文件“%s”中的输出命令“%s”\n",
-                 library.toUtf8().constData(), operation.toUtf8().constData());
-}
-
 } // namespace
 
 EngineFolders EngineFolders::for_program(const QString &program_folder)
@@ -34,7 +28,6 @@ EngineFolders EngineFolders::for_program(const QString &program_folder)
 TtsEngine::TtsEngine(EngineImages images, EngineFolders folders)
     : m_images(images)
     , m_folders(std::move(folders))
-    , m_fatal(default_fatal)
 {
 }
 
@@ -152,7 +145,13 @@ bool TtsEngine::load(const char *operation)
     resolve(m_api.session_end, "QTTSSessionEnd");
     resolve(m_api.fini, "QTTSFini");
     if (missing != nullptr) {
-        m_fatal(QString::fromLatin1(kEngineLibrary), QString::fromLatin1(missing));
+        const QString caption = QStringLiteral("运行时出错!");
+        const QString text = QStringLiteral("错误信息：\n无法找到指定DLL库文件“%1”中的输出命令“%2”")
+                                 .arg(QString::fromLatin1(kEngineLibrary), QString::fromLatin1(missing));
+        std::fprintf(stderr, "%s\n%s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+        std::fflush(stderr);
+        if (m_fatal)
+            m_fatal(caption, text);
         std::exit(-1);
     }
     return true;

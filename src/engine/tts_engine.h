@@ -31,7 +31,9 @@ struct EngineFolders {
 // of its six operations cannot be found the fatal handler runs (by default: message, exit -1).
 class TtsEngine final {
 public:
-    using FatalHandler = std::function<void(const QString &library, const QString &operation)>;
+    // Shows the fatal error (caption, text) where a person can see it; the engine has already
+    // written it to standard error and ends the process afterwards.
+    using FatalHandler = std::function<void(const QString &caption, const QString &text)>;
 
     TtsEngine(EngineImages images, EngineFolders folders);
 

@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <cstdio>
-#include <cstdlib>
 
 namespace message_box {
 namespace {
@@ -31,17 +29,14 @@ void information(const QString &text)
     box.exec();
 }
 
-void fatal_missing_export(const QString &library, const QString &function)
+void fatal(const QString &caption, const QString &text)
 {
-    const QString detail = QStringLiteral("无法找到指定DLL库文件“%1”中的输出命令“%2”").arg(library, function);
-    const QString text = QStringLiteral("错误信息：") + u'\n' + detail;
-    std::fprintf(stderr, "运行时出错!\n%s\n", text.toUtf8().constData());
-    std::fflush(stderr);
-    if (!g_record_only && can_show()) {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("运行时出错!"), text, QMessageBox::Ok);
-        box.exec();
+    if (g_record_only || !can_show()) {
+        g_recorded.append(text);
+        return;
     }
-    std::exit(-1);
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+    box.exec();
 }
 
 void record_only(bool on)

@@ -10,9 +10,8 @@ namespace message_box {
 // Information icon, OK button, caption "信息：".
 void information(const QString &text);
 
-// The fatal error for an unusable outside library; shown, written to standard error,
-// then the process ends with exit code -1.
-[[noreturn]] void fatal_missing_export(const QString &library, const QString &function);
+// A fatal error: critical icon, OK button; the caller ends the process afterwards.
+void fatal(const QString &caption, const QString &text);
 
 void record_only(bool on);
 QStringList take_recorded();
