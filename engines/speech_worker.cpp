@@ -22,7 +22,20 @@ struct CallbackContext {
     SpeechWorker *worker = nullptr;
     std::vector<short> out;
     int error = 0;
+    // Silence before the first sound is held back: a text with nothing speakable (punctuation,
+    // markup only) gives only silence, and then no audio at all.
+    std::size_t held_silence = 0;
+    bool heard = false;
 };
+
+bool silent(const short *samples, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (samples[i] != 0)
+            return false;
+    }
+    return true;
+}
 
 thread_local CallbackContext *t_context = nullptr;
 
@@ -40,8 +53,19 @@ int on_audio(short *samples, int count, espeak_EVENT * /*events*/)
         context->job->stream->mark_progress(now);
         return 0;
     }
+    if (!context->heard && silent(samples, count)) {
+        context->held_silence += static_cast<std::size_t>(count);
+        context->job->stream->mark_progress(now);
+        return 0;
+    }
     context->out.clear();
-    if (!context->pipeline->process(samples, static_cast<std::size_t>(count), context->out)) {
+    bool processed = true;
+    if (!context->heard) {
+        context->heard = true;
+        const std::vector<short> silence(context->held_silence, 0);
+        processed = context->pipeline->process(silence.data(), silence.size(), context->out);
+    }
+    if (!processed || !context->pipeline->process(samples, static_cast<std::size_t>(count), context->out)) {
         context->error = QTTS_ERROR_CODEC_FAILED;
         return 1;
     }
@@ -186,7 +210,7 @@ void SpeechWorker::synthesise(SpeechJob &job)
         job.stream->cancel(); // stopped half-way: not a complete synthesis
 
     context.out.clear();
-    if (error == 0 && !job.stream->cancelled() && !m_abort && !pipeline.finish(context.out))
+    if (error == 0 && context.heard && !job.stream->cancelled() && !m_abort && !pipeline.finish(context.out))
         error = QTTS_ERROR_CODEC_FAILED;
     job.stream->finish(error, context.out.data(), error == 0 ? context.out.size() : 0);
     beat();

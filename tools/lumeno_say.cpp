@@ -105,6 +105,12 @@ int run(const SayRequest &request)
         // The engine takes at most the text limit at once: longer texts go sentence by sentence.
         for (const QByteArray &piece : split_for_engine(job.text, kTextLimit)) {
             const BlockingResult piece_result = synthesize_blocking(engine, params, piece, kNoAudioTimeoutMs);
+            if (piece_result.error == kUnrepresentable) {
+                code = fail(ExitCode::EngineFailure,
+                            QStringLiteral("%1: the text has characters that %2 cannot represent")
+                                .arg(job.source, QString::fromLatin1(request.options.text_encoding_text)));
+                break;
+            }
             if (piece_result.error != 0) {
                 code = fail(ExitCode::EngineFailure,
                             QStringLiteral("%1: synthesis failed (error %2)").arg(job.source).arg(piece_result.error));
@@ -112,6 +118,8 @@ int run(const SayRequest &request)
             }
             audio += piece_result.audio;
         }
+        if (code == 0 && audio.isEmpty())
+            code = fail(ExitCode::NothingToSay, QStringLiteral("%1: nothing to speak").arg(job.source));
         if (code != 0)
             break;
         const QByteArray wav = WavBuilder::wrap(audio, rate);

@@ -13,6 +13,7 @@ enum class ExitCode {
     UnreadableInput = 4,
     EngineFailure = 5,
     UnwritableOutput = 6,
+    NothingToSay = 7, // the text has nothing speakable; no file is written
 };
 
 struct SayRequest {

@@ -1,6 +1,7 @@
 #include "engine/blocking_synthesis.h"
 
 #include "engine/audio_collection.h"
+#include "engine/engine_text.h"
 #include "engine/tts_engine.h"
 
 #include <chrono>
@@ -16,6 +17,11 @@ BlockingResult synthesize_blocking(TtsEngine &engine, const QByteArray &params, 
                                    int no_audio_timeout_ms)
 {
     BlockingResult result;
+    const std::optional<QByteArray> engine_text = encode_for_engine(text, announced_text_encoding(params));
+    if (!engine_text) {
+        result.error = kUnrepresentable;
+        return result;
+    }
     int error = 0;
     const char *id = engine.api("QTTSSessionBegin").session_begin(params.constData(), &error);
     if (id == nullptr || error != 0) {
@@ -24,7 +30,8 @@ BlockingResult synthesize_blocking(TtsEngine &engine, const QByteArray &params, 
     }
     const QByteArray session(id);
     result.error = engine.api("QTTSTextPut")
-                       .text_put(session.constData(), text.constData(), static_cast<unsigned int>(text.size()), "");
+                       .text_put(session.constData(), engine_text->constData(),
+                                 static_cast<unsigned int>(engine_text->size()), "");
     if (result.error == 0) {
         const auto wait = [](bool got_audio) {
             if (!got_audio)

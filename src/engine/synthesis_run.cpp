@@ -4,6 +4,7 @@
 #include "audio/audio_player.h"
 #include "audio/wav_builder.h"
 #include "engine/audio_collection.h"
+#include "engine/engine_text.h"
 #include "engine/session_params.h"
 #include "engine/synthesis_options.h"
 #include "engine/tts_engine.h"
@@ -42,21 +43,32 @@ void SynthesisRun::start()
         m_show_status(QStringLiteral("请输入要合成语音的文本"));
         return;
     }
-    // The voice and the level can lose their selection through saved settings; the word-mapped
-    // lists cannot be sent without one either.
-    const QComboBox *required[] = {m_controls.voice, m_controls.compression, m_controls.speed, m_controls.volume,
-                                   m_controls.text_type};
+    // Every list the parameter text is built from: a damaged settings file can leave any of
+    // them without a selection, and the engine would refuse the session it gives.
+    const QComboBox *required[] = {m_controls.voice,       m_controls.compression, m_controls.speed,
+                                   m_controls.volume,      m_controls.text_type,   m_controls.text_encoding,
+                                   m_controls.background,  m_controls.numbers,     m_controls.audio_encoding,
+                                   m_controls.audio_format};
     for (const QComboBox *list : required) {
         if (list->currentIndex() < 0) {
             m_show_status(QStringLiteral("请将合成参数设置完整!"));
             return;
         }
     }
+    const SynthesisOptions options = read_synthesis_options(m_controls, m_voices);
+    // The text goes exactly as the box holds it, spaces included, in the announced encoding.
+    const std::optional<QByteArray> text =
+        encode_for_engine(text_box_bytes(m_controls.text), options.text_encoding_text);
+    if (!text) {
+        m_show_status(
+            QStringLiteral("文本含有%1编码无法表示的字符").arg(QString::fromLatin1(options.text_encoding_text)));
+        return;
+    }
 
     if (!m_engine.session_id().isEmpty())
         m_engine.end_session();
 
-    const QByteArray params = SessionParams::build(read_synthesis_options(m_controls, m_voices));
+    const QByteArray params = SessionParams::build(options);
     int error = 0;
     const char *id = m_engine.api("QTTSSessionBegin").session_begin(params.constData(), &error);
     m_engine.session_id() = id != nullptr ? QByteArray(id) : QByteArray();
@@ -64,13 +76,13 @@ void SynthesisRun::start()
         m_show_status(QStringLiteral("启动会话失败，请检查appid是否可用"));
         return;
     }
+    // The audio comes in the format the session was begun with, whatever the list shows later.
+    m_sample_rate = WavBuilder::sample_rate_for_format(options.audio_format);
 
     set_busy(true);
-    // The text goes exactly as the box holds it, spaces included.
-    const QByteArray text = text_box_bytes(m_controls.text);
-    const int put =
-        m_engine.api("QTTSTextPut")
-            .text_put(m_engine.session_id().constData(), text.constData(), static_cast<unsigned int>(text.size()), "");
+    const int put = m_engine.api("QTTSTextPut")
+                        .text_put(m_engine.session_id().constData(), text->constData(),
+                                  static_cast<unsigned int>(text->size()), "");
     if (put != 0) {
         m_show_status(QStringLiteral("发送转换文本失败"));
         set_busy(false);
@@ -89,15 +101,14 @@ void SynthesisRun::collect()
     m_running = false;
     if (outcome == Outcome::Abandoned)
         return;
-    if (outcome == Outcome::Failed) {
-        // The previous result stays playable and savable.
+    // Either way the previous result stays playable and savable.
+    if (outcome == Outcome::Failed || audio.isEmpty()) {
         set_busy(false);
-        m_show_status(QStringLiteral("合成失败，请重试"));
+        m_show_status(outcome == Outcome::Failed ? QStringLiteral("合成失败，请重试")
+                                                 : QStringLiteral("没有可合成的语音"));
         return;
     }
-    // The format list is read now: a change made during the run applies to this result.
-    const QByteArray wav =
-        WavBuilder::wrap(audio, WavBuilder::sample_rate_for_format(m_controls.audio_format->currentIndex()));
+    const QByteArray wav = WavBuilder::wrap(audio, m_sample_rate);
     AudioPlayer::stop_all();
     AudioPlayer::play(wav);
     set_busy(false);

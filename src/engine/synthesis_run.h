@@ -47,4 +47,5 @@ private:
     bool m_running = false;
     bool m_abandoned = false;
     int m_no_audio_timeout_ms = 10000;
+    quint32 m_sample_rate = 0;
 };

@@ -1,6 +1,7 @@
 #include "engine/tts_engine.h"
 
 #include "app/process_state.h"
+#include "engine/engine_text.h"
 #include "platform/gbk.h"
 #include "platform/library_deploy.h"
 
@@ -70,7 +71,8 @@ void TtsEngine::prepare_configuration()
     m_config.appid = application_id();
     m_config.timeout = kTimeoutMs;
     m_config.coding_libs = kCodecLibrary;
-    m_config.max_text_size = QByteArray::number(kTextLimit);
+    // The limit counts the box's GBK bytes; the engine counts them in the announced encoding.
+    m_config.max_text_size = QByteArray::number(kTextLimit * kEngineTextGrowth);
 }
 
 QByteArray TtsEngine::configuration_text() const

@@ -16,9 +16,6 @@
 
 namespace {
 
-// Enough past the limit for the last character that may still fit to be read whole.
-constexpr qsizetype kImportReadAhead = 8;
-
 // The widget text that the first limit bytes of bytes stand for. A CR LF is one line break
 // in the widget, so a cut between CR and LF drops the CR too.
 QString prefix_within_limit(const QByteArray &bytes, qsizetype limit)
@@ -79,7 +76,7 @@ void TextPanel::import_txt()
     const std::optional<QString> path = dialog->exec();
     if (!path)
         return;
-    const std::optional<QByteArray> bytes = read_text_file(*path, kTextLimit + kImportReadAhead);
+    const std::optional<QByteArray> bytes = read_text_file(*path, kTextLimit);
     if (!bytes) {
         // The user's text stays: a file we cannot read must not wipe it.
         message_box::information(QStringLiteral("无法读取文件:") + QDir::toNativeSeparators(*path));

@@ -215,7 +215,7 @@ void TestMainWindow::startup_setsCaptionAndInitialisesEngineOnce()
     QCOMPARE(fake_engine::calls().size(), 1);
     QVERIFY(fake_engine::calls().constFirst().startsWith(QStringLiteral("QTTSInit(server_url=")));
     QVERIFY(fake_engine::calls().constFirst().contains(
-        QStringLiteral(",timeout=10000,coding_libs=libmsc_speex.so,max_text_size=2048)")));
+        QStringLiteral(",timeout=10000,coding_libs=libmsc_speex.so,max_text_size=4096)")));
     QCOMPARE(m_f->window->controls().status_panel->text(), QStringLiteral("已成功连接服务器"));
     QCOMPARE(m_f->window->controls().count_label->text(), QStringLiteral("字符数：24/2048"));
 }

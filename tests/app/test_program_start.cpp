@@ -92,7 +92,7 @@ void TestProgramStart::freshStart_deploysBothLibrariesToTheSystemFolder()
     const Start s = start(path(QStringLiteral("system")));
     QVERIFY(!s.ended);
     QVERIFY2(s.trace.startsWith("QTTSInit(configs=\"server_url="), s.trace.constData());
-    QVERIFY(s.trace.contains(",coding_libs=libmsc_speex.so,max_text_size=2048\") = 0"));
+    QVERIFY(s.trace.contains(",coding_libs=libmsc_speex.so,max_text_size=4096\") = 0"));
     QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc.so"))), file_bytes::read(QStringLiteral(ENGINE_FILE)));
     QCOMPARE(file_bytes::read(path(QStringLiteral("system/libmsc_speex.so"))),
              file_bytes::read(QStringLiteral(CODEC_FILE)));

@@ -121,14 +121,17 @@ private slots:
     void run_sendsUntrimmedTextAsGbkBytes();
     void run_onlySpaces_asksForTextAndFocusesBox();
     void run_onlyLineBreaks_isSent();
-    void run_withoutVoice_stopsBeforeAnyEngineCall();
+    void realEngine_getsTheTextInTheAnnouncedEncoding_data();
+    void realEngine_getsTheTextInTheAnnouncedEncoding();
+    void run_withoutSelection_stopsBeforeAnyEngineCall_data();
+    void run_withoutSelection_stopsBeforeAnyEngineCall();
     void secondRun_endsFirstSessionExactlyOnce();
     void failedSessionStart_leavesIdEmpty();
     void failedTextPut_clearsBusyAndKeepsSession();
     void engineError_endsRunAndKeepsPreviousResult();
     void engineThatNeverFinishes_endsAfterTimeout();
-    void noAudioAtAll_storesHeaderOnly();
-    void duringRun_onlyStartIsDisabledAndFormatIsReadAtTheEnd();
+    void noAudio_saysNothingToSpeakAndKeepsPreviousResult();
+    void duringRun_onlyStartIsDisabledAndFormatOfTheSessionIsKept();
     void closeDuringRun_endsSessionOnceAndNeverPollsAfterFini();
 };
 
@@ -164,6 +167,60 @@ void TestSynthesisRun::realEngine_speaksTheDesignedSentence()
     QCOMPARE(functions, (QStringList{QStringLiteral("QTTSInit"), QStringLiteral("QTTSSessionBegin"),
                                      QStringLiteral("QTTSTextPut"), QStringLiteral("QTTSAudioGet"),
                                      QStringLiteral("QTTSSessionEnd"), QStringLiteral("QTTSFini")}));
+}
+
+void TestSynthesisRun::realEngine_getsTheTextInTheAnnouncedEncoding_data()
+{
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("sent"); // empty: refused before any session
+    const QString hello = QStringLiteral("你好，世界");
+    QTest::newRow("GBK as it is") << QStringLiteral("GBK") << hello << gbk::encode(hello);
+    QTest::newRow("AUTO as GBK") << QStringLiteral("AUTO") << hello << gbk::encode(hello);
+    QTest::newRow("UNICODE is UTF-16 LE")
+        << QStringLiteral("UNICODE") << hello << QByteArray("\x60\x4F\x7D\x59\x0C\xFF\x16\x4E\x4C\x75", 10);
+    QTest::newRow("UTF8") << QStringLiteral("UTF8") << hello << hello.toUtf8();
+    QTest::newRow("BIG5") << QStringLiteral("BIG5") << hello << QByteArray("\xA7\x41\xA6\x6E\xA1\x41\xA5\x40\xAC\xC9");
+    QTest::newRow("simplified in BIG5") << QStringLiteral("BIG5") << QStringLiteral("语音合成") << QByteArray();
+}
+
+void TestSynthesisRun::realEngine_getsTheTextInTheAnnouncedEncoding()
+{
+    QFETCH(QString, encoding);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, sent);
+    QTemporaryDir trace_dir;
+    const QString trace = trace_dir.filePath(QStringLiteral("trace.log"));
+    qputenv("LUMENO_ENGINE_TRACE", QFile::encodeName(trace));
+    QStringList shown;
+    {
+        ScriptedWindow w(nullptr, QStringLiteral(ENGINE_FILE), QStringLiteral(CODEC_FILE));
+        w.c().text_encoding->setCurrentIndex(w.c().text_encoding->findText(encoding));
+        w.c().text->setPlainText(text);
+        w.start();
+        shown = w.shown();
+        w.window->on_close_query();
+    }
+    qunsetenv("LUMENO_ENGINE_TRACE");
+    const QByteArray log = file_bytes::read(trace);
+    if (sent.isEmpty()) {
+        QCOMPARE(shown, QStringList{QStringLiteral("文本含有BIG5编码无法表示的字符")});
+        QVERIFY(!log.contains("QTTSSessionBegin"));
+        return;
+    }
+    QCOMPARE(shown.constLast(), QStringLiteral("语音已合成"));
+    QVERIFY(log.contains(",tte=" + encoding.toLatin1() + ','));
+    // The trace's form of bytes: printable ASCII as is, the rest as \xhh.
+    QByteArray traced;
+    for (const char ch : sent) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\')
+            traced += ch;
+        else
+            traced += QByteArray("\\x") + QByteArray::number(c, 16).rightJustified(2, '0');
+    }
+    const QByteArray put = "textString=\"" + traced + "\", textLen=" + QByteArray::number(sent.size()) + ',';
+    QVERIFY2(log.contains(put), log.constData());
 }
 
 void TestSynthesisRun::run_reportsEachStageAndKeepsWav()
@@ -221,17 +278,29 @@ void TestSynthesisRun::run_onlyLineBreaks_isSent()
     QVERIFY(w.calls().value(1).contains(QStringLiteral(" 4 [\\x0D\\x0A\\x0D\\x0A]")));
 }
 
-void TestSynthesisRun::run_withoutVoice_stopsBeforeAnyEngineCall()
+void TestSynthesisRun::run_withoutSelection_stopsBeforeAnyEngineCall_data()
 {
+    // Every list the parameter text is built from, as a damaged settings file can leave them.
+    QTest::addColumn<QComboBox * Controls::*>("list");
+    QTest::newRow("voice") << &Controls::voice;
+    QTest::newRow("compression") << &Controls::compression;
+    QTest::newRow("speed") << &Controls::speed;
+    QTest::newRow("volume") << &Controls::volume;
+    QTest::newRow("text type") << &Controls::text_type;
+    QTest::newRow("text encoding") << &Controls::text_encoding;
+    QTest::newRow("background") << &Controls::background;
+    QTest::newRow("numbers") << &Controls::numbers;
+    QTest::newRow("audio encoding") << &Controls::audio_encoding;
+    QTest::newRow("audio format") << &Controls::audio_format;
+}
+
+void TestSynthesisRun::run_withoutSelection_stopsBeforeAnyEngineCall()
+{
+    QFETCH(QComboBox * Controls::*, list);
     ScriptedWindow w("chunks=1");
     w.start();
     w.configure("chunks=1");
-    w.c().voice->setCurrentIndex(-1);
-    w.start();
-    QCOMPARE(w.shown().constLast(), QStringLiteral("请将合成参数设置完整!"));
-    QVERIFY(w.calls().isEmpty());
-    w.c().voice->setCurrentIndex(0);
-    w.c().compression->setCurrentIndex(-1);
+    (w.c().*list)->setCurrentIndex(-1);
     w.start();
     QCOMPARE(w.shown().constLast(), QStringLiteral("请将合成参数设置完整!"));
     QVERIFY(w.calls().isEmpty());
@@ -309,16 +378,23 @@ void TestSynthesisRun::engineThatNeverFinishes_endsAfterTimeout()
     QVERIFY(w.state.audio_buffer.isEmpty());
 }
 
-void TestSynthesisRun::noAudioAtAll_storesHeaderOnly()
+void TestSynthesisRun::noAudio_saysNothingToSpeakAndKeepsPreviousResult()
 {
-    ScriptedWindow w("chunks=0");
+    // Four seconds of audio, still playing when the second run ends.
+    ScriptedWindow w("chunks=4;chunk_bytes=32000;empty_polls=0");
     w.start();
-    QCOMPARE(w.state.audio_buffer.size(), 44);
-    QVERIFY(!w.shown().contains(QStringLiteral("正在合成语音,请稍候...")));
-    QCOMPARE(w.shown().constLast(), QStringLiteral("语音已合成"));
+    const QByteArray previous = w.state.audio_buffer;
+    w.configure("chunks=0");
+    w.statuses->clear();
+    w.start();
+    QCOMPARE(w.shown(),
+             (QStringList{QStringLiteral("成功发送转换文本,等待返回结果中..."), QStringLiteral("没有可合成的语音")}));
+    QCOMPARE(w.state.audio_buffer, previous);
+    QVERIFY(w.c().start->isEnabled());
+    QVERIFY(!AudioPlayer::wait_idle(100));
 }
 
-void TestSynthesisRun::duringRun_onlyStartIsDisabledAndFormatIsReadAtTheEnd()
+void TestSynthesisRun::duringRun_onlyStartIsDisabledAndFormatOfTheSessionIsKept()
 {
     ScriptedWindow w("chunks=3;empty_polls=20");
     bool checked = false;
@@ -335,7 +411,9 @@ void TestSynthesisRun::duringRun_onlyStartIsDisabledAndFormatIsReadAtTheEnd()
     w.start();
     QVERIFY(checked);
     QCOMPARE(w.c().text->toPlainText(), QString());
-    QCOMPARE(qFromLittleEndian<quint32>(w.state.audio_buffer.constData() + 24), 8000u);
+    // The session was begun at 16 kHz: the header says what the audio is.
+    QVERIFY(w.calls().constFirst().endsWith(QStringLiteral("auf=audio/L16;rate=16000,rdn=0")));
+    QCOMPARE(qFromLittleEndian<quint32>(w.state.audio_buffer.constData() + 24), 16000u);
 }
 
 void TestSynthesisRun::closeDuringRun_endsSessionOnceAndNeverPollsAfterFini()

@@ -3,8 +3,13 @@
 #include "platform/file_replace.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 class TestFileReplace final : public QObject {
     Q_OBJECT
@@ -14,6 +19,8 @@ private slots:
     void replace_shortWriteKeepsTheOldFileWhole_data();
     void replace_shortWriteKeepsTheOldFileWhole();
     void replace_failsInMissingFolder();
+    void replace_writesIntoNodesAndNeverReplacesThem_data();
+    void replace_writesIntoNodesAndNeverReplacesThem();
 };
 
 void TestFileReplace::replace_writesNewAndShorterContent()
@@ -53,6 +60,55 @@ void TestFileReplace::replace_failsInMissingFolder()
 {
     QTemporaryDir dir;
     QVERIFY(!replace_file(dir.filePath(QStringLiteral("missing/f")), "x"));
+}
+
+void TestFileReplace::replace_writesIntoNodesAndNeverReplacesThem_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("device") << QStringLiteral("device") << true;
+    QTest::newRow("pipe with a reader") << QStringLiteral("pipe") << true;
+    // Waiting for a reader would hang the window: refused at once.
+    QTest::newRow("pipe without a reader") << QStringLiteral("lonely pipe") << false;
+    QTest::newRow("folder") << QStringLiteral("folder") << false;
+}
+
+void TestFileReplace::replace_writesIntoNodesAndNeverReplacesThem()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("node"));
+    const QByteArray name = QFile::encodeName(path);
+    int reader = -1;
+    if (kind == QLatin1StringView("device")) {
+        // A node of its own for /dev/null's device: the real one must never be at stake.
+        if (::mknod(name.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+            QSKIP("making a device node needs CAP_MKNOD");
+    } else if (kind == QLatin1StringView("folder")) {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("node")));
+    } else {
+        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        if (kind == QLatin1StringView("pipe"))
+            reader = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
+    }
+    struct stat before {};
+    QCOMPARE(::stat(name.constData(), &before), 0);
+
+    QCOMPARE(replace_file(path, "speech"), written);
+
+    struct stat after {};
+    QCOMPARE(::stat(name.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("node")});
+    if (reader >= 0) {
+        char got[16] = {};
+        const ssize_t n = ::read(reader, got, sizeof got);
+        ::close(reader);
+        QCOMPARE(QByteArray(got, static_cast<int>(qMax<ssize_t>(n, 0))), QByteArray("speech"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFileReplace)

@@ -5,6 +5,7 @@
 #include "window_fixture.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -12,7 +13,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStringEncoder>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 class TestTextPanel final : public QObject {
     Q_OBJECT
@@ -34,6 +40,8 @@ private slots:
     void import_cancelledLeavesText();
     void import_unreadableFileKeepsTextAndSaysSo();
     void import_largeFileReadsOnlyWhatFits();
+    void import_nonRegularFileIsRefusedAtOnce_data();
+    void import_nonRegularFileIsRefusedAtOnce();
 
 private:
     QPlainTextEdit *box() const { return m_f->window->controls().text; }
@@ -160,6 +168,22 @@ void TestTextPanel::import_data()
                                                                  "ok"));
     QTest::newRow("00 as second byte") << QByteArray("ab\x81\0cd", 6) << QStringLiteral("ab");
     QTest::newRow("empty file") << QByteArray() << QString();
+
+    const QString poem = QStringLiteral("春眠不觉晓，处处闻啼鸟。");
+    const auto utf16 = [](const QString &text, QStringConverter::Encoding encoding) -> QByteArray {
+        return QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(text);
+    };
+    QTest::newRow("UTF-8 with BOM") << "\xEF\xBB\xBF" + poem.toUtf8() << poem;
+    QTest::newRow("UTF-8 without BOM") << poem.toUtf8() << poem;
+    QTest::newRow("UTF-16 LE") << utf16(poem, QStringConverter::Utf16LE) << poem;
+    QTest::newRow("UTF-16 BE") << utf16(poem, QStringConverter::Utf16BE) << poem;
+    QTest::newRow("UTF-8 LF lines") << QStringLiteral("春眠\n不觉晓\n").toUtf8() << QStringLiteral("春眠\n不觉晓\n");
+    QTest::newRow("UTF-8 CR LF lines") << QStringLiteral("春眠\r\n不觉晓").toUtf8() << QStringLiteral("春眠\n不觉晓");
+    QTest::newRow("UTF-8 stops at zero") << QByteArray("\xE6\x98\xA5\0tail", 8) << QStringLiteral("春");
+    // The limit counts the converted text: 4500 bytes of UTF-8 are 3000 GBK bytes, 2048 kept.
+    QTest::newRow("UTF-8 cut after conversion") << QString(1500, u'春').toUtf8() << QString(1024, u'春');
+    QTest::newRow("UTF-16 cut after conversion")
+        << utf16(QString(3000, u'a'), QStringConverter::Utf16LE) << QString(2048, u'a');
 }
 
 void TestTextPanel::import()
@@ -208,6 +232,45 @@ void TestTextPanel::import_largeFileReadsOnlyWhatFits()
     m_f->window->controls().import_txt->click();
     QCOMPARE(text_box_bytes(box()), big.left(2048));
     QCOMPARE(count(), QStringLiteral("字符数：2048/2048"));
+}
+
+void TestTextPanel::import_nonRegularFileIsRefusedAtOnce_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pipe") << QStringLiteral("pipe");
+    QTest::newRow("folder") << QStringLiteral("folder");
+    QTest::newRow("device") << QStringLiteral("device");
+}
+
+void TestTextPanel::import_nonRegularFileIsRefusedAtOnce()
+{
+    QFETCH(QString, kind);
+    QString path = m_f->dir.filePath(kind + QStringLiteral(".txt"));
+    std::thread writer;
+    if (kind == QLatin1StringView("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        // A writer that waits for a reader: an import that opens the pipe gets an empty text
+        // from it instead of hanging the test.
+        writer = std::thread([name = QFile::encodeName(path)] {
+            const int fd = ::open(name.constData(), O_WRONLY);
+            if (fd >= 0)
+                ::close(fd);
+        });
+    } else if (kind == QLatin1StringView("folder")) {
+        QVERIFY(QDir(m_f->dir.path()).mkdir(kind + QStringLiteral(".txt")));
+    } else {
+        path = QStringLiteral("/dev/null");
+    }
+    FileDialog::answer_next(path);
+    m_f->window->controls().import_txt->click();
+    if (writer.joinable()) {
+        // Lets a writer still waiting go.
+        const int reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+        writer.join();
+        ::close(reader);
+    }
+    QCOMPARE(box()->toPlainText(), QStringLiteral("请在这里输入要合成的文本"));
+    QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("无法读取文件:") + path});
 }
 
 QTEST_MAIN(TestTextPanel)

@@ -154,6 +154,8 @@ void TestLumenoSay::errors_exitWithTheirCodes()
     QCOMPARE(say({QStringLiteral("--voice"), QStringLiteral("nobody"), QStringLiteral("x")}), 3);
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("missing.txt"))}), 4);
     QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("no/such/folder/x.wav")), QStringLiteral("x")}), 6);
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("quiet.wav")), QStringLiteral("。，！")}), 7);
+    QVERIFY(!QFile::exists(path(QStringLiteral("quiet.wav"))));
 
     // Without its codec library the engine does not start.
     QVERIFY(QFile::remove(path(QFileInfo(QStringLiteral(CODEC_FILE)).fileName())));
