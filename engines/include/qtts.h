@@ -158,8 +158,9 @@ QTTS_API const char *QTTSSessionBegin(const char *params, int *errorCode);
  * QTTSTextPut: hands the text of a session over and queues its synthesis on the worker thread.
  *
  * textString: textLen bytes in the session's tte encoding (need not be zero-terminated; may be
- * null when textLen is 0). An empty text gives a synthesis without audio. params: ignored, may
- * be null. A session may be given a new text once the previous one has been delivered
+ * null when textLen is 0). An empty text gives a synthesis without audio, and so does a text
+ * with nothing to speak (only punctuation, line breaks, markup): leading silence is held back
+ * until something is heard. params: ignored, may be null. A session may be given a new text once the previous one has been delivered
  * completely.
  * Returns 0, QTTS_ERROR_NULL_ARGUMENT, QTTS_ERROR_NOT_INITIALISED, QTTS_ERROR_UNKNOWN_SESSION,
  * QTTS_ERROR_TEXT_TOO_LONG (more than max_text_size bytes), QTTS_ERROR_BUSY or
