@@ -54,6 +54,14 @@ qsizetype last_bracket(QByteArrayView s)
     return found;
 }
 
+bool may_be_header(QByteArrayView line)
+{
+    qsizetype i = 0;
+    while (i < line.size() && is_blank(line[i]))
+        ++i;
+    return i < line.size() && line[i] == '[';
+}
+
 enum class LineKind { Blank, Section, Key };
 
 struct ParsedLine {
@@ -108,8 +116,10 @@ ProfileText::ProfileText(QByteArray text)
 {
     const QByteArrayView all(m_original);
     for (qsizetype begin = 0; begin < all.size();) {
-        const auto stop = std::find_if(all.begin() + begin, all.end(), [](char c) { return c == '\r' || c == '\n'; });
-        const qsizetype end = stop - all.begin();
+        // A line ends at its first CR or LF; both searches run at memchr speed.
+        const qsizetype lf = all.indexOf('\n', begin);
+        const qsizetype cr = all.first(lf < 0 ? all.size() : lf).indexOf('\r', begin);
+        const qsizetype end = cr >= 0 ? cr : lf >= 0 ? lf : all.size();
         qsizetype next = end;
         if (next < all.size())
             next += all[next] == '\r' && next + 1 < all.size() && all[next + 1] == '\n' ? 2 : 1;
@@ -124,6 +134,9 @@ ProfileText::KeyPlace ProfileText::find(QByteArrayView section, QByteArrayView k
     key = trimmed(key);
     KeyPlace place;
     for (size_t i = 0; i < m_lines.size(); ++i) {
+        // Outside the section only headers matter; most lines are told apart by their first byte.
+        if (!place.header && !may_be_header(m_lines[i].text))
+            continue;
         const ParsedLine parsed = parse(m_lines[i].text);
         if (parsed.kind == LineKind::Section) {
             if (place.header)
