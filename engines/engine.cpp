@@ -2,12 +2,16 @@
 
 #include "library_location.h"
 #include "qtts.h"
+#include "script_runs.h"
 #include "speech_plan.h"
 #include "text_decoder.h"
 
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <new>
+#include <string_view>
+#include <vector>
 
 namespace speech {
 namespace {
@@ -33,6 +37,41 @@ PipelineSettings pipeline_settings(const SynthesisSettings &settings)
     }
     return pipeline;
 }
+
+// The audio QTTSAudioGet handed this thread last, per session id. It lives here rather than in
+// the session so it stays valid until this thread's next call for that session, even when
+// another thread ends the session or finalises the engine meanwhile.
+class HandedOutAudio final {
+public:
+    void release(std::string_view session_id)
+    {
+        if (const auto it = m_chunks.find(session_id); it != m_chunks.end())
+            m_chunks.erase(it);
+    }
+
+    void release_all() { m_chunks.clear(); }
+
+    const short *keep(const std::shared_ptr<Session> &session, std::vector<short> chunk)
+    {
+        // Pieces of sessions that have ended stay until this thread calls for them again; past
+        // the session limit the oldest such cannot be wanted any more, so they go.
+        if (m_chunks.size() >= QTTS_MAX_SESSIONS)
+            std::erase_if(m_chunks, [](const auto &entry) { return entry.second.session.expired(); });
+        Entry &entry = m_chunks[session->id];
+        entry.session = session;
+        entry.chunk = std::move(chunk);
+        return entry.chunk.data();
+    }
+
+private:
+    struct Entry {
+        std::weak_ptr<const Session> session;
+        std::vector<short> chunk;
+    };
+    std::map<std::string, Entry, std::less<>> m_chunks;
+};
+
+thread_local HandedOutAudio t_handed_out;
 
 } // namespace
 
@@ -77,13 +116,15 @@ const char *Engine::begin_session(const char *params, int *error)
         result = QTTS_ERROR_NULL_ARGUMENT;
         return nullptr;
     }
+    // The parameter text is read before the engine-wide lock: its length is the caller's.
+    SynthesisSettings settings;
+    const SettingsError parsed = parse_synthesis_settings(params, settings);
     const std::lock_guard lock(m_mutex);
     if (!m_initialised) {
         result = QTTS_ERROR_NOT_INITIALISED;
         return nullptr;
     }
-    SynthesisSettings settings;
-    switch (parse_synthesis_settings(params, settings)) {
+    switch (parsed) {
     case SettingsError::Malformed:
         result = QTTS_ERROR_INVALID_PARAMS;
         return nullptr;
@@ -128,30 +169,42 @@ int Engine::put_text(const char *session_id, const char *text, unsigned int leng
 {
     if (session_id == nullptr || (text == nullptr && length > 0))
         return QTTS_ERROR_NULL_ARGUMENT;
-    // Held throughout so QTTSFini cannot stop the worker between the checks and the submit.
-    const std::lock_guard lock(m_mutex);
-    int error = 0;
-    const auto session = find(session_id, error);
-    if (session == nullptr)
-        return error;
-    if (length > m_config.max_text_size)
-        return QTTS_ERROR_TEXT_TOO_LONG;
-
-    const std::lock_guard session_lock(session->mutex);
-    if (session->stream != nullptr && !session->delivered)
-        return QTTS_ERROR_BUSY;
+    t_handed_out.release(session_id);
+    std::shared_ptr<Session> session;
+    {
+        const std::lock_guard lock(m_mutex);
+        int error = 0;
+        session = find(session_id, error);
+        if (session == nullptr)
+            return error;
+        if (length > m_config.max_text_size)
+            return QTTS_ERROR_TEXT_TOO_LONG;
+    }
     try {
+        // The text is prepared outside every lock: it reads only the session's settings and
+        // profile, which never change, so a long text holds up no other caller.
         const SynthesisSettings &settings = session->settings;
         const std::u32string decoded =
             decode_text(std::string_view(text != nullptr ? text : "", length), settings.text_encoding);
         auto job = std::make_shared<SpeechJob>();
-        job->segments = plan_speech(decoded, session->profile, settings.text_type, settings.number_reading);
+        job->segments = plan_speech(keep_spoken_scripts(decoded, session->profile), session->profile,
+                                    settings.text_type, settings.number_reading);
         job->rate = speech_rate(session->profile, settings.speed);
         job->pitch = session->profile.pitch;
         job->range = session->profile.range;
         job->pipeline = pipeline_settings(settings);
-        job->codec = m_codec.get();
         job->stream = std::make_shared<AudioStream>(Clock::now(), chunk_samples(settings));
+
+        // Held from here on so QTTSFini cannot stop the worker between the checks and the
+        // submit, nor QTTSSessionEnd end the session unseen.
+        const std::lock_guard lock(m_mutex);
+        int error = 0;
+        if (find(session_id, error) != session)
+            return error != 0 ? error : QTTS_ERROR_UNKNOWN_SESSION;
+        const std::lock_guard session_lock(session->mutex);
+        if (session->stream != nullptr && !session->delivered)
+            return QTTS_ERROR_BUSY;
+        job->codec = m_codec.get();
         session->stream = job->stream;
         session->delivered = false;
         if (job->segments.empty())
@@ -170,6 +223,7 @@ const void *Engine::get_audio(const char *session_id, unsigned int *length, int 
         return nullptr;
     *length = 0;
     *status = QTTS_AUDIO_COMPLETE;
+    t_handed_out.release(session_id);
     std::shared_ptr<Session> session;
     Clock::duration timeout{};
     {
@@ -188,11 +242,12 @@ const void *Engine::get_audio(const char *session_id, unsigned int *length, int 
     const std::size_t max_samples = chunk_samples(session->settings);
     AudioStream &stream = *session->stream;
     AudioStream::Poll poll;
+    std::vector<short> chunk;
     try {
-        poll = stream.poll(session->chunk, max_samples, Clock::now(), timeout, m_worker.heartbeat());
+        poll = stream.poll(chunk, max_samples, Clock::now(), timeout, m_worker.heartbeat());
         if (poll.samples == 0 && !poll.last) {
             stream.wait_for_audio(poll_wait);
-            poll = stream.poll(session->chunk, max_samples, Clock::now(), timeout, m_worker.heartbeat());
+            poll = stream.poll(chunk, max_samples, Clock::now(), timeout, m_worker.heartbeat());
         }
     } catch (const std::bad_alloc &) {
         stream.cancel();
@@ -204,14 +259,21 @@ const void *Engine::get_audio(const char *session_id, unsigned int *length, int 
     *status = poll.last ? QTTS_AUDIO_COMPLETE : QTTS_AUDIO_MORE;
     if (poll.samples == 0)
         return nullptr;
-    *length = static_cast<unsigned int>(poll.samples * sizeof(short));
-    return session->chunk.data();
+    try {
+        const short *audio = t_handed_out.keep(session, std::move(chunk));
+        *length = static_cast<unsigned int>(poll.samples * sizeof(short));
+        return audio;
+    } catch (const std::bad_alloc &) {
+        *error = QTTS_ERROR_OUT_OF_MEMORY;
+        return nullptr;
+    }
 }
 
 int Engine::end_session(const char *session_id)
 {
     if (session_id == nullptr)
         return QTTS_ERROR_NULL_ARGUMENT;
+    t_handed_out.release(session_id);
     std::shared_ptr<Session> session;
     {
         const std::lock_guard lock(m_mutex);
@@ -229,6 +291,7 @@ int Engine::end_session(const char *session_id)
 
 int Engine::fini()
 {
+    t_handed_out.release_all();
     const std::lock_guard lock(m_mutex);
     if (!m_initialised)
         return QTTS_ERROR_NOT_INITIALISED;

@@ -1,6 +1,7 @@
 #include "key_value_list.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace speech {
 
@@ -9,6 +10,7 @@ std::optional<std::vector<KeyValue>> split_key_values(std::string_view text)
     std::vector<KeyValue> pairs;
     if (text.empty())
         return pairs;
+    std::unordered_set<std::string_view> keys; // a text of many pairs is checked in linear time
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
@@ -18,7 +20,7 @@ std::optional<std::vector<KeyValue>> split_key_values(std::string_view text)
         if (equals == std::string_view::npos || equals == 0)
             return std::nullopt;
         const KeyValue kv{pair.substr(0, equals), pair.substr(equals + 1)};
-        if (find_value(pairs, kv.key))
+        if (!keys.insert(kv.key).second)
             return std::nullopt;
         pairs.push_back(kv);
         if (comma == std::string_view::npos)

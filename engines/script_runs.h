@@ -24,4 +24,11 @@ std::vector<ScriptRun> split_script_runs(std::u32string_view text, ScriptFamily 
 
 bool is_han(char32_t c);
 
+// The text without the characters of scripts none of the voices speaks, so espeak-ng never
+// switches to a language of its own choosing (the dictionaries of some, Malayalam among them,
+// crash espeak-ng 1.51). Kept are Han, Latin, Cyrillic and Devanagari letters, the Arabic script
+// for a voice that reads it (the others would switch to Arabic), combining marks, digits,
+// punctuation and common symbols, and white space.
+std::u32string keep_spoken_scripts(std::u32string_view text, const VoiceProfile &profile);
+
 } // namespace speech

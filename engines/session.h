@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace speech {
 
@@ -22,7 +21,6 @@ struct Session {
     std::mutex mutex;
     std::shared_ptr<AudioStream> stream; // null until the first text
     bool delivered = false;              // the stream's end has been reported to the caller
-    std::vector<short> chunk;            // the memory QTTSAudioGet handed out last
 };
 
 } // namespace speech

@@ -23,12 +23,17 @@ bool is_hex(char32_t c)
     return (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'f') || (c >= U'A' && c <= U'F');
 }
 
+// The longest entity taken, "&#x10FFFF;" with room to spare: the search for its ';' looks no
+// further, so a text of many '&' is read in linear time.
+constexpr std::size_t max_entity_length = 11;
+
 // Decodes the entity at text[i] ('&'); returns 0 when it is not a well-formed one.
 char32_t decode_entity(std::u32string_view text, std::size_t i, std::size_t &length)
 {
-    const std::size_t semicolon = text.find(U';', i);
-    if (semicolon == std::u32string_view::npos || semicolon - i > 10)
+    const std::size_t offset = text.substr(i, max_entity_length).find(U';');
+    if (offset == std::u32string_view::npos)
         return 0;
+    const std::size_t semicolon = i + offset;
     const std::u32string_view body = text.substr(i + 1, semicolon - i - 1);
     length = semicolon - i + 1;
     for (const NamedEntity &entity : named_entities) {
@@ -119,14 +124,31 @@ public:
     }
 
 private:
+    // The first position >= from where needle starts, remembered between calls: the calls come
+    // with growing from, so the document is searched once in all, not once per '<'.
+    struct ForwardSearch {
+        std::u32string_view needle;
+        std::size_t found = 0;
+        bool searched = false;
+
+        std::size_t next(std::u32string_view doc, std::size_t from)
+        {
+            if (!searched || (found != std::u32string_view::npos && found < from)) {
+                found = doc.find(needle, from);
+                searched = true;
+            }
+            return found;
+        }
+    };
+
     // One past the end of the tag, comment or declaration at doc[i], or npos.
-    static std::size_t markup_end(std::u32string_view doc, std::size_t i)
+    std::size_t markup_end(std::u32string_view doc, std::size_t i)
     {
         if (doc.substr(i, 4) == U"<!--") {
-            const std::size_t close = doc.find(U"-->", i + 4);
+            const std::size_t close = m_comment_close.next(doc, i + 4);
             return close == std::u32string_view::npos ? doc.size() : close + 3;
         }
-        const std::size_t close = doc.find(U'>', i + 1);
+        const std::size_t close = m_tag_close.next(doc, i + 1);
         if (close == std::u32string_view::npos)
             return std::u32string_view::npos;
         // "a < b > c" is not a tag: a tag name starts right after '<'.
@@ -183,6 +205,8 @@ private:
 
     const VoiceProfile &m_profile;
     NumberReading m_reading;
+    ForwardSearch m_tag_close{U">"};
+    ForwardSearch m_comment_close{U"-->"};
     std::u32string m_text;
     std::string m_out;
     int m_say_as_depth = 0;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and runs every test:
-# the playback tests under ThreadSanitizer, the engine's fuzzers for a bounded time, then the
-# whole suite (its summary closes the output).
+# the playback tests under ThreadSanitizer, the engine's six functions under AddressSanitizer,
+# the engine's fuzzers for a bounded time, then the whole suite (its summary closes the output).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
@@ -11,6 +11,7 @@ cmake --preset ci >/dev/null
 cmake --build --preset ci -j"$jobs"
 
 bash scripts/test_tsan.sh
+bash scripts/test_asan.sh
 FUZZ_SECONDS=${FUZZ_SECONDS:-45} bash scripts/fuzz.sh
 
 ctest --preset ci -j"$jobs"

@@ -134,7 +134,9 @@ QTTS_API int QTTSInit(const char *configs);
  *   tte  the encoding of the text: AUTO (UTF-8 when the bytes are valid UTF-8, else GB18030),
  *        GB2312, GBK, GB18030 (all three decoded as GB18030), BIG5, UNICODE (UTF-16LE, an
  *        optional byte order mark is skipped) or UTF8. Bytes that are invalid in the encoding
- *        are read as a space.
+ *        are read as a space. Characters of scripts none of the voices speaks (Han, Latin,
+ *        Cyrillic, Devanagari; Arabic for the Uyghur voices) are skipped, symbols and
+ *        punctuation kept.
  *   bgs  0 or 1: 1 mixes a soft background melody made by the engine under the whole speech.
  *   aue  raw, or amr, amr-fx, amr-wb, amr-wb-fx with ";0".. ";7", or speex, speex-wb with
  *        ";0".. ";10" (the level may be left out: amr 5, speex 7). raw and the amr family are
@@ -174,7 +176,8 @@ QTTS_API int QTTSTextPut(const char *sessionID, const char *textString, unsigned
  *
  * Returns a pointer to *audioLen bytes of 16-bit mono little-endian PCM at the auf rate, at most
  * a quarter of a second per call; the memory belongs to the engine and stays valid until the
- * next QTTSAudioGet for the same session, QTTSSessionEnd or QTTSFini. When nothing is ready yet
+ * calling thread's next call for the same session (or its QTTSFini), even when another thread
+ * ends the session or calls QTTSFini meanwhile. When nothing is ready yet
  * it waits a few milliseconds at most and then returns null with *audioLen 0.
  * *synthStatus is QTTS_AUDIO_MORE while more audio follows and QTTS_AUDIO_COMPLETE with the last
  * piece (or with null once everything has been delivered). On an error *errorCode is set, the
@@ -183,18 +186,19 @@ QTTS_API int QTTSTextPut(const char *sessionID, const char *textString, unsigned
  * QTTS_ERROR_NOT_INITIALISED, QTTS_ERROR_UNKNOWN_SESSION, QTTS_ERROR_NO_TEXT,
  * QTTS_ERROR_SYNTHESIS_FAILED, QTTS_ERROR_CODEC_FAILED, QTTS_ERROR_OUT_OF_MEMORY or
  * QTTS_ERROR_TIMEOUT (no progress for the configured time).
- * Thread-safety: safe; two threads polling the same session each get distinct pieces.
+ * Thread-safety: safe; two threads polling the same session each get distinct pieces, each
+ * kept for its own thread.
  */
 QTTS_API const void *QTTSAudioGet(const char *sessionID, unsigned int *audioLen, int *synthStatus, int *errorCode);
 
 /*
  * QTTSSessionEnd: ends a session. A synthesis under way stops at once; a queued one never
- * starts. The session id and the memory of the last QTTSAudioGet become invalid.
+ * starts. The session id and the memory of the caller's last QTTSAudioGet for it become
+ * invalid (another thread's piece stays valid until that thread's next call for the session).
  * hints: free text for the trace, may be null.
  * Returns 0, QTTS_ERROR_NULL_ARGUMENT (sessionID null), QTTS_ERROR_NOT_INITIALISED or
  * QTTS_ERROR_UNKNOWN_SESSION.
- * Thread-safety: safe; must not race with a QTTSAudioGet of the same session whose memory the
- * caller is still reading.
+ * Thread-safety: safe.
  */
 QTTS_API int QTTSSessionEnd(const char *sessionID, const char *hints);
 
@@ -202,7 +206,7 @@ QTTS_API int QTTSSessionEnd(const char *sessionID, const char *hints);
  * QTTSFini: ends every session, stops the worker thread and unloads the codec library. Every
  * later call fails with QTTS_ERROR_NOT_INITIALISED until QTTSInit succeeds again.
  * Returns 0 or QTTS_ERROR_NOT_INITIALISED.
- * Thread-safety: safe; must not race with callers still reading audio memory.
+ * Thread-safety: safe; audio memory handed to other threads stays valid as for QTTSSessionEnd.
  */
 QTTS_API int QTTSFini(void);
 

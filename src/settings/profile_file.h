@@ -1,24 +1,31 @@
 #pragma once
 
-// Reading and writing single keys of an INI file, one call per key, with the rules of the
-// Windows profile functions the settings file was designed around. Names and values are GBK
-// byte strings; the file is never decoded as a whole.
+// The settings file read and written through ProfileText (which holds the rules), either one
+// key per call or as a whole text edited in memory and written once.
+
+#include "settings/profile_text.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <optional>
 
-// The value of key in section, or fallback (less its trailing spaces) when the file, the
-// section or the key is missing. Section and key names are matched ignoring ASCII letter case
-// and the blanks around them; only the first section of a name is consulted, and in it the
-// first line of the key. Blanks around the value and one pair of matching enclosing quotes
-// (single or double) are dropped. At most buffer_size - 1 bytes come back, as with a
-// zero-terminated buffer of that size.
+// The file's text; an empty one when the file is missing or cannot be read.
+ProfileText read_profile(const QString &path);
+
+// The file's text for editing; an empty one when the file is missing, nothing when it exists
+// but is read-only or unreadable (so it keeps its content, even where the folder would allow
+// replacing it).
+std::optional<ProfileText> read_profile_for_update(const QString &path);
+
+// Replaces the file by the profile's text, whole or not at all; an unchanged profile writes
+// nothing. False when the file could not be written.
+bool write_profile(const ProfileText &profile, const QString &path);
+
+// One key, as ProfileText::read on the file's text.
 QByteArray read_profile_string(QByteArrayView section, QByteArrayView key, QByteArrayView fallback, const QString &path,
                                qsizetype buffer_size = 10240);
 
-// Sets key=value in section. An existing key line is rewritten in place; a missing key goes
-// after the last key line of its section, a missing section at the end of the file, a missing
-// file is created. Every other byte of the file stays as it was. The file is replaced whole or
-// not at all; false when it cannot be read or written (including a read-only file).
+// One key, as ProfileText::write on the file's text, a missing file being created. False when
+// the file cannot be read or written.
 bool write_profile_string(QByteArrayView section, QByteArrayView key, QByteArrayView value, const QString &path);

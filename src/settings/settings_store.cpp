@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -62,47 +63,62 @@ QString SettingsStore::config_path(const QString &program_folder)
 
 void SettingsStore::load()
 {
-    load_combo_boxes(m_controls.window, m_config_path);
-    load_edit_boxes(m_controls.window, m_config_path);
+    load_window(m_controls.window, m_config_path);
     m_text_panel.update_count();
 }
 
 void SettingsStore::save()
 {
-    save_edit_boxes(m_controls.window, m_config_path);
-    save_combo_boxes(m_controls.window, m_config_path);
+    save_window(m_controls.window, m_config_path);
 }
 
-void SettingsStore::load_combo_boxes(QWidget *window, const QString &path)
+void SettingsStore::load_window(QWidget *window, const QString &path)
+{
+    const ProfileText profile = read_profile(path);
+    load_combo_boxes(window, profile);
+    load_edit_boxes(window, profile);
+}
+
+void SettingsStore::save_window(QWidget *window, const QString &path)
+{
+    std::optional<ProfileText> profile = read_profile_for_update(path);
+    if (!profile)
+        return;
+    save_edit_boxes(window, *profile);
+    save_combo_boxes(window, *profile);
+    write_profile(*profile, path);
+}
+
+void SettingsStore::load_combo_boxes(QWidget *window, const ProfileText &profile)
 {
     const QByteArray section = combo_section();
     for (QComboBox *combo : window->findChildren<QComboBox *>()) {
-        const QByteArray value = read_profile_string(section, key_of(combo), {}, path);
+        const QByteArray value = profile.read(section, key_of(combo), {});
         if (!value.isEmpty())
             select_by_position(combo, leading_number(value));
     }
 }
 
-void SettingsStore::load_edit_boxes(QWidget *window, const QString &path)
+void SettingsStore::load_edit_boxes(QWidget *window, const ProfileText &profile)
 {
     const QByteArray section = edit_section();
     for (QPlainTextEdit *box : window->findChildren<QPlainTextEdit *>()) {
-        const QByteArray value = read_profile_string(section, key_of(box), {}, path);
+        const QByteArray value = profile.read(section, key_of(box), {});
         if (!value.isEmpty())
             set_text_box_bytes(box, line_breaks::decode(value));
     }
 }
 
-void SettingsStore::save_combo_boxes(QWidget *window, const QString &path)
+void SettingsStore::save_combo_boxes(QWidget *window, ProfileText &profile)
 {
     const QByteArray section = combo_section();
     for (const QComboBox *combo : window->findChildren<QComboBox *>())
-        write_profile_string(section, key_of(combo), QByteArray::number(combo->currentIndex()), path);
+        profile.write(section, key_of(combo), QByteArray::number(combo->currentIndex()));
 }
 
-void SettingsStore::save_edit_boxes(QWidget *window, const QString &path)
+void SettingsStore::save_edit_boxes(QWidget *window, ProfileText &profile)
 {
     const QByteArray section = edit_section();
     for (const QPlainTextEdit *box : window->findChildren<QPlainTextEdit *>())
-        write_profile_string(section, key_of(box), line_breaks::encode(text_box_bytes(box)), path);
+        profile.write(section, key_of(box), line_breaks::encode(text_box_bytes(box)));
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class ProfileText;
 class QWidget;
 class TextPanel;
 
@@ -22,11 +23,17 @@ public:
     // Edit boxes first, so a new file starts with their section.
     void save();
 
+    // The same for any window over any file. The file is read once; saving builds the whole new
+    // text in memory and replaces the file once, so a process killed while closing leaves
+    // either the old settings or the new ones, never a mix.
+    static void load_window(QWidget *window, const QString &path);
+    static void save_window(QWidget *window, const QString &path);
+
     // Each visits every control of its type that window holds, in the window's control order.
-    static void load_combo_boxes(QWidget *window, const QString &path);
-    static void load_edit_boxes(QWidget *window, const QString &path);
-    static void save_combo_boxes(QWidget *window, const QString &path);
-    static void save_edit_boxes(QWidget *window, const QString &path);
+    static void load_combo_boxes(QWidget *window, const ProfileText &profile);
+    static void load_edit_boxes(QWidget *window, const ProfileText &profile);
+    static void save_combo_boxes(QWidget *window, ProfileText &profile);
+    static void save_edit_boxes(QWidget *window, ProfileText &profile);
 
 private:
     const Controls &m_controls;

@@ -16,8 +16,9 @@ done
 
 work=$(mktemp -d)
 recorder=
+keeper=
 cleanup() {
-  if [ -n "$recorder" ]; then kill "$recorder" 2>/dev/null || true; fi
+  for pid in $recorder $keeper; do kill "$pid" 2>/dev/null || true; done
   stop_private_pulse "$work"
   if [ -n "${KEEP_WORK:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
 }
@@ -44,26 +45,75 @@ for name, seconds in (("warm-up.wav", 0.0), ("short.wav", 2.0), ("long.wav", 10.
         w.writeframes(lead_in + b"".join(struct.pack("<h", s) for s in tone))
 PY
 
-# Records the sink while play_wav runs with the given arguments; keeps play_wav's report.
-record() {
-  local name=$1
-  shift
-  parec -d "$sink.monitor" --raw --format=s16le --rate=$rate --channels=1 --latency-msec=20 >"$work/$name.raw" &
+bytes_per_second=$((rate * 2))
+
+# Waits until FILE holds at least BYTES bytes; the monitor delivers in real time, so this also
+# waits for stream time to pass.
+wait_for_size() {
+  local file=$1 bytes=$2
+  for _ in $(seq 300); do
+    [ "$(stat -c %s "$file")" -ge "$bytes" ] && return 0
+    sleep 0.05
+  done
+  echo "the recorder delivered $(stat -c %s "$file") of $bytes bytes in 15 s"
+  return 1
+}
+
+# Starts parec on the sink's monitor into FILE and returns once its stream is really running:
+# the server lists it uncorked and audio arrives (a fresh null sink can take over a second
+# before its monitor delivers anything). Sets recorder to its process id.
+start_recorder() {
+  local file=$1
+  parec -d "$sink.monitor" --raw --format=s16le --rate=$rate --channels=1 --latency-msec=20 >"$file" &
   recorder=$!
-  sleep 0.5
-  "$play_wav" "$@" | tee "$work/$name.report"
-  sleep 0.5
+  local listed=
+  for _ in $(seq 300); do
+    if pactl list source-outputs | awk -v pid="\"$recorder\"" '
+        /^Source Output/ { uncorked = 0 }
+        /Corked: no/ { uncorked = 1 }
+        /application.process.id/ && $3 == pid && uncorked { found = 1 }
+        END { exit !found }'; then
+      listed=1
+      break
+    fi
+    sleep 0.05
+  done
+  [ -n "$listed" ] || { echo "the recorder's stream never appeared"; return 1; }
+  wait_for_size "$file" $((bytes_per_second / 5))
+}
+
+stop_recorder() {
   kill "$recorder"
   wait "$recorder" 2>/dev/null || true
   recorder=
 }
 
+# Records the sink while play_wav runs with the given arguments; keeps play_wav's report. The
+# recording goes on for half a second of stream time after play_wav returns, so the sound's
+# end, still in the server's buffers then, is heard.
+record() {
+  local name=$1
+  shift
+  start_recorder "$work/$name.raw"
+  "$play_wav" "$@" | tee "$work/$name.report"
+  wait_for_size "$work/$name.raw" $(($(stat -c %s "$work/$name.raw") + bytes_per_second / 2))
+  stop_recorder
+}
+
+# A first recorder wakes the sink and runs to the end, so the sink keeps running between the
+# phases and never has to start again under a measurement.
+start_recorder "$work/keep-running.raw"
+keeper=$recorder
+recorder=
 # A freshly loaded null sink can take over a second to start its first stream.
 "$play_wav" "$work/warm-up.wav" >/dev/null
 echo "== whole sound"
 record short "$work/short.wav"
 echo "== stopped 1 s after play"
 record long "$work/long.wav" --stop-after 1000
+recorder=$keeper
+keeper=
+stop_recorder
 
 python3 - "$work" "$rate" <<'PY'
 import array, math, sys

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -24,6 +25,10 @@ private slots:
     void init();
     void read_data();
     void read();
+    void read_handEditedFile_data();
+    void read_handEditedFile();
+    void write_sameValueLeavesFileUntouched_data();
+    void write_sameValueLeavesFileUntouched();
     void read_cutsToBufferSize_data();
     void read_cutsToBufferSize();
     void write_data();
@@ -80,10 +85,6 @@ void TestProfileFile::read_data()
                                             << QByteArray("k") << QByteArray("none");
     QTest::newRow("missing section") << QByteArray("[t]\r\nk=1\r\n") << QByteArray("s") << QByteArray("k")
                                      << QByteArray("none");
-    QTest::newRow("comment lines skipped")
-        << QByteArray("[s]\r\n;k=1\r\n  ; k=2\r\nk=3\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("3");
-    QTest::newRow("commented key is missing")
-        << QByteArray("[s]\r\n;k=1\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("none");
     QTest::newRow("semicolon inside a value")
         << QByteArray("[s]\r\nk=a;b\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("a;b");
     QTest::newRow("equals sign inside a value")
@@ -92,8 +93,6 @@ void TestProfileFile::read_data()
                                   << QByteArray("1");
     QTest::newRow("no line end at the end")
         << QByteArray("[s]\r\nk=1") << QByteArray("s") << QByteArray("k") << QByteArray("1");
-    QTest::newRow("header without closing bracket")
-        << QByteArray("[s\r\nk=1\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("1");
     QTest::newRow("GBK names and value") << (g(u"[编辑框]\r\n编辑框_合成文本=第一行><br><第二行\r\n")) << g(u"编辑框")
                                          << g(u"编辑框_合成文本") << g(u"第一行><br><第二行");
     // B0 41 and B0 61 are two characters whose trail bytes are the letters A and a.
@@ -116,6 +115,85 @@ void TestProfileFile::read()
         QVERIFY(file_bytes::write(path(), file));
 
     QCOMPARE(read_profile_string(section, key, "none", path()), expected);
+}
+
+// What the Windows profile functions make of hand-edited files.
+void TestProfileFile::read_handEditedFile_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("expected"); // the fallback is "none"
+
+    QTest::newRow("asked names lose spaces and tabs")
+        << QByteArray("[s]\r\nk=v\r\n") << QByteArray("\t s\t") << QByteArray(" \tk\t ") << QByteArray("v");
+    QTest::newRow("asked names lose every blank")
+        << QByteArray("[s]\r\nk=v\r\n") << QByteArray("\x1A\rs\n") << QByteArray("\x0Bk\x0C") << QByteArray("v");
+    QTest::newRow("blanks 09-0D, 20 and 1A trimmed")
+        << QByteArray("\x1A[s]\x0B\r\n\x0C\x1Ak\t\x1A=\x0B\x1Av w\x1A\x0C\r\n") << QByteArray("s") << QByteArray("k")
+        << QByteArray("v w");
+    QTest::newRow("full-width space is no blank in a value")
+        << QByteArray("[s]\r\nk=\xA1\xA1v\xA1\xA1\r\n") << QByteArray("s") << QByteArray("k")
+        << QByteArray("\xA1\xA1v\xA1\xA1");
+    QTest::newRow("full-width space is no blank in a name")
+        << QByteArray("[s]\r\n\xA1\xA1k=v\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("none");
+    QTest::newRow("semicolon line is an ordinary key")
+        << QByteArray("[s]\r\n;k=1\r\n") << QByteArray("s") << QByteArray(";k") << QByteArray("1");
+    QTest::newRow("semicolon line hides nothing")
+        << QByteArray("[s]\r\n;k=1\r\nk=2\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("2");
+    QTest::newRow("line without equals sign has no value")
+        << QByteArray("[s]\r\nk\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("none");
+    QTest::newRow("open bracket alone is no section")
+        << QByteArray("[s\r\nk=1\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("none");
+    QTest::newRow("open bracket alone stays in the section before")
+        << QByteArray("[s]\r\n[t\r\nk=1\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("1");
+    QTest::newRow("section name ends at the last bracket")
+        << QByteArray("[a]b]\r\nk=1\r\n") << QByteArray("a]b") << QByteArray("k") << QByteArray("1");
+    QTest::newRow("text after the last bracket is dropped")
+        << QByteArray("[s] x\r\nk=1\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("1");
+    QTest::newRow("CR alone ends lines") << QByteArray("[t]\rk=0\r[s]\rk=1\rj=2") << QByteArray("s") << QByteArray("k")
+                                         << QByteArray("1");
+    QTest::newRow("CR inside a value ends it")
+        << QByteArray("[s]\r\nk=a\rb=2\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("a");
+}
+
+void TestProfileFile::read_handEditedFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, expected);
+    QVERIFY(file_bytes::write(path(), file));
+
+    QCOMPARE(read_profile_string(section, key, "none", path()), expected);
+}
+
+void TestProfileFile::write_sameValueLeavesFileUntouched_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("value");
+
+    QTest::newRow("spaced line") << QByteArray("[s]\r\nk = 1\r\n") << QByteArray("1");
+    QTest::newRow("blanks of every kind") << QByteArray(" [ s ]\t\r\n\tK\x1A=\x0B"
+                                                        "1\x0C\n")
+                                          << QByteArray("1");
+    QTest::newRow("quoted value") << QByteArray("[s]\r\nk=\"1\"\r\n") << QByteArray("\"1\"");
+    QTest::newRow("empty value") << QByteArray("[s]\rk =\r") << QByteArray("");
+}
+
+void TestProfileFile::write_sameValueLeavesFileUntouched()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, value);
+    QVERIFY(file_bytes::write(path(), file));
+    struct stat before {};
+    QCOMPARE(::stat(QFile::encodeName(path()).constData(), &before), 0);
+
+    QVERIFY(write_profile_string("s", "k", value, path()));
+    QCOMPARE(file_bytes::read(path()), file);
+    struct stat after {};
+    QCOMPARE(::stat(QFile::encodeName(path()).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino); // not even replaced by an equal copy
 }
 
 void TestProfileFile::read_cutsToBufferSize_data()
@@ -175,7 +253,7 @@ void TestProfileFile::write_data()
         << QByteArray("[s]\r\nk=3\r\nk=2\r\n");
     QTest::newRow("key appended after the section's last key")
         << QByteArray("[s]\r\na=1\r\n; note\r\n\r\n[t]\r\nb=2\r\n") << QByteArray("s") << QByteArray("c")
-        << QByteArray("3") << QByteArray("[s]\r\na=1\r\nc=3\r\n; note\r\n\r\n[t]\r\nb=2\r\n");
+        << QByteArray("3") << QByteArray("[s]\r\na=1\r\n; note\r\nc=3\r\n\r\n[t]\r\nb=2\r\n");
     QTest::newRow("key into an empty section")
         << QByteArray("[s]\r\n[t]\r\nb=2\r\n") << QByteArray("s") << QByteArray("c") << QByteArray("3")
         << QByteArray("[s]\r\nc=3\r\n[t]\r\nb=2\r\n");
@@ -185,9 +263,13 @@ void TestProfileFile::write_data()
     QTest::newRow("key after a last line without line end")
         << QByteArray("[s]\r\na=1") << QByteArray("s") << QByteArray("b") << QByteArray("2")
         << QByteArray("[s]\r\na=1\r\nb=2\r\n");
-    QTest::newRow("commented key is not replaced")
-        << QByteArray("[s]\r\n;k=1\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("2")
-        << QByteArray("[s]\r\nk=2\r\n;k=1\r\n");
+    QTest::newRow("semicolon line is a key line") << QByteArray("[s]\r\n;k=1\r\n") << QByteArray("s") << QByteArray("k")
+                                                  << QByteArray("2") << QByteArray("[s]\r\n;k=1\r\nk=2\r\n");
+    QTest::newRow("line without equals sign gets its value")
+        << QByteArray("[s]\r\nk\r\nj=1\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("2")
+        << QByteArray("[s]\r\nk=2\r\nj=1\r\n");
+    QTest::newRow("CR line ends kept") << QByteArray("[s]\rk=1\rj=2") << QByteArray("s") << QByteArray("j")
+                                       << QByteArray("3") << QByteArray("[s]\rk=1\rj=3");
     QTest::newRow("section appended at the end")
         << QByteArray("[a]\r\nx=1\r\n\r\n; tail\r\n") << QByteArray("s") << QByteArray("k") << QByteArray("v")
         << QByteArray("[a]\r\nx=1\r\n\r\n; tail\r\n[s]\r\nk=v\r\n");

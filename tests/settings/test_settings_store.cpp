@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -67,6 +68,7 @@ private slots:
     void restart_restoresEngineTypeWithItsFirstVoice();
     void restart_restoresEncodingWithItsDefaultLevel();
     void unwritableFile_closesSilently();
+    void close_killedMidwayLeavesNoMix();
 
 private:
     const Controls &c() const { return m_f->window->controls(); }
@@ -296,6 +298,37 @@ void TestSettingsStore::unwritableFile_closesSilently()
 
     QVERIFY(!QFileInfo::exists(m_f->config_path));
     QVERIFY(QDir(m_first->dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+void TestSettingsStore::close_killedMidwayLeavesNoMix()
+{
+    // Old settings: the first item everywhere and an old text.
+    QByteArray old_file = g(u"[编辑框]\r\n编辑框_合成文本=旧的文本\r\n[组合框]\r\n");
+    for (const QComboBox *combo : c().window->findChildren<QComboBox *>())
+        old_file += gbk::encode(combo->objectName()) + "=0\r\n";
+    QVERIFY(file_bytes::write(m_f->config_path, old_file));
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    child.start(QStringLiteral(CLOSE_KILLED_CHILD_FILE), {m_f->config_path});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+    // The child was killed right after the file's first replacement: every key is new.
+    const QList<QByteArray> saved = child.readAllStandardOutput().trimmed().split('\n');
+    QCOMPARE(saved.size(), 12);
+    qsizetype changed_combos = 0;
+    for (const QByteArray &line : saved) {
+        const qsizetype eq = line.indexOf('=');
+        const QByteArray key = line.left(eq);
+        const QByteArray value = line.mid(eq + 1);
+        const bool text = key == g(u"编辑框_合成文本");
+        changed_combos += !text && value != "0";
+        QCOMPARE(read_profile_string(text ? g(u"编辑框") : g(u"组合框"), key, "missing", m_f->config_path), value);
+    }
+    QVERIFY(changed_combos >= 5);
 }
 
 QTEST_MAIN(TestSettingsStore)
