@@ -59,6 +59,7 @@ void answer_ahead(bool ok)
 void record_only(bool on)
 {
     g_record_only = on;
+    g_answers.clear();
 }
 
 QStringList take_recorded()

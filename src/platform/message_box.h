@@ -18,6 +18,7 @@ void fatal(const QString &caption, const QString &text);
 bool confirm(const QString &text);
 void answer_ahead(bool ok);
 
+// Switching drops answers given ahead and not yet taken.
 void record_only(bool on);
 QStringList take_recorded();
 

@@ -142,6 +142,9 @@ FeedbackService::FeedbackService(ServiceSettings settings, FeedbackStore &store)
     server.set_payload_max_length(kBodyLimit);
     server.set_read_timeout(10, 0);
     server.set_write_timeout(10, 0);
+    // The window makes a request or two a minute: a connection kept open would only hold a
+    // worker and delay shutdown.
+    server.set_keep_alive_max_count(1);
     server.Get(kTypeListPath, [this](const httplib::Request &, httplib::Response &response) {
         response.set_content(m->settings.type_list.toStdString(), kText);
     });
@@ -166,6 +169,11 @@ int FeedbackService::bind(const QString &host, int port)
 bool FeedbackService::serve()
 {
     return m->server.listen_after_bind();
+}
+
+bool FeedbackService::is_serving() const
+{
+    return m->server.is_running();
 }
 
 void FeedbackService::stop()

@@ -41,6 +41,8 @@ public:
     int bind(const QString &host, int port);
     // Serves until stop(); false when it could not serve.
     bool serve();
+    // True from the moment serve() accepts connections; stop() before then has no effect.
+    bool is_serving() const;
     void stop();
 
 private:
