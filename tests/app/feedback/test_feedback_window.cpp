@@ -44,8 +44,6 @@ class TestFeedbackWindow final : public QObject {
 
 private slots:
     void init();
-    void window_hasDesignedControls_data();
-    void window_hasDesignedControls();
     void typeList_fillsComboWithNumbersAndSelectsFirst();
     void unusableTypeList_showsMaintenanceAndCloses_data();
     void unusableTypeList_showsMaintenanceAndCloses();
@@ -95,48 +93,6 @@ void TestFeedbackWindow::fill(const char16_t *content, const char16_t *code)
 {
     control<QPlainTextEdit>(*m_window, u"编辑框_内容")->setPlainText(QString::fromUtf16(content));
     control<QLineEdit>(*m_window, u"编辑框_验证码")->setText(QString::fromUtf16(code));
-}
-
-void TestFeedbackWindow::window_hasDesignedControls_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("text");
-    const struct {
-        const char16_t *name;
-        QRect geometry;
-        const char16_t *text;
-    } rows[] = {{u"标签1", {16, 11, 32, 24}, u"昵称："},     {u"编辑框_昵称", {52, 10, 204, 28}, u""},
-                {u"标签3", {16, 42, 32, 24}, u"类型："},     {u"组合框_类型", {52, 47, 204, 20}, u""},
-                {u"标签4", {16, 72, 32, 24}, u"内容："},     {u"标签5", {52, 73, 16, 24}, u""},
-                {u"编辑框_内容", {16, 101, 240, 72}, u""},   {u"标签2", {16, 183, 48, 24}, u"邮箱/QQ："},
-                {u"编辑框_邮箱", {69, 183, 115, 28}, u""},   {u"选择框_邮箱", {189, 185, 83, 24}, u"接受反馈"},
-                {u"图片框_验证码", {16, 220, 125, 48}, u""}, {u"编辑框_验证码", {149, 226, 107, 36}, u""},
-                {u"按钮1", {16, 278, 240, 32}, u"在线提交"}};
-    for (const auto &row : rows)
-        QTest::newRow(QString::fromUtf16(row.name).toUtf8())
-            << QString::fromUtf16(row.name) << row.geometry << QString::fromUtf16(row.text);
-}
-
-void TestFeedbackWindow::window_hasDesignedControls()
-{
-    QFETCH(QString, name);
-    QFETCH(QRect, geometry);
-    QFETCH(QString, text);
-    FeedbackWindow window(kSoftware, QUrl());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Lumeno软件 - 在线反馈"));
-    QVERIFY(window.parent() == nullptr);
-    QCOMPARE(window.windowModality(), Qt::ApplicationModal);
-    const QWidget *widget = window.findChild<QWidget *>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->geometry(), geometry);
-    QVariant shown = widget->property("text");
-    if (!shown.isValid())
-        shown = widget->property("plainText");
-    QCOMPARE(shown.toString(), text);
-    // The reply box starts unticked, the address box disabled with it.
-    QVERIFY(!control<QCheckBox>(window, u"选择框_邮箱")->isChecked());
-    QVERIFY(!control<QLineEdit>(window, u"编辑框_邮箱")->isEnabled());
 }
 
 void TestFeedbackWindow::typeList_fillsComboWithNumbersAndSelectsFirst()
@@ -200,7 +156,14 @@ void TestFeedbackWindow::image_isShownWithCodeBoxEmptiedAndFocused()
     m_window->findChild<QPushButton *>()->setFocus();
     QTest::mouseClick(control<QLabel>(*m_window, u"图片框_验证码"), Qt::LeftButton);
     QCOMPARE(*m_images, 1);
-    QCOMPARE(control<QLabel>(*m_window, u"图片框_验证码")->pixmap().size(), QSize(120, 44));
+    const QImage image = control<QLabel>(*m_window, u"图片框_验证码")->pixmap().toImage();
+    QCOMPARE(image.size(), QSize(120, 44));
+    // The code is drawn dark over light noise: without a usable font only the noise is there.
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark += QColor(image.pixel(x, y)).value() < 140;
+    QVERIFY2(dark > 200, qPrintable(QString::number(dark)));
     QVERIFY(code->text().isEmpty());
     QCOMPARE(m_window->focusWidget(), code);
 }
