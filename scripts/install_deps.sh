@@ -13,6 +13,8 @@ packages=(
   libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
   # tests: window, fonts, independent audio readers
   xvfb xauth xdotool fonts-wqy-zenhei sox python3
+  # feedback service: HTTP, the store, the font of its verification images
+  libcpp-httplib-dev libsqlite3-dev fonts-dejavu-core
 )
 
 missing=()

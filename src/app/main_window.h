@@ -39,8 +39,8 @@ public:
     // Top-left corner that centres the designed outer size on a screen of this size.
     static QPoint centred_position(const QSize &screen);
 
-    // Until a feedback window exists the left part of the status bar opens nothing; tests and
-    // later modules can attach one.
+    // What a press on the left part of the status bar opens: the feedback window, unless a
+    // test attaches something else.
     void set_feedback_opener(std::function<void()> opener) { m_open_feedback = std::move(opener); }
 
 signals:

@@ -1,18 +1,23 @@
 // Start-up, shutdown and the event bindings of the main window.
+#include "app/feedback/feedback_window.h"
 #include "app/main_window.h"
 #include "app/process_state.h"
 #include "app/window_modules.h"
 #include "audio/audio_export.h"
 #include "audio/audio_player.h"
 #include "engine/tts_engine.h"
+#include "feedback/service_address.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace {
 
 const QString kProductName = QStringLiteral("Lumeno语音合成工具");
+// The number the feedback service knows this program by.
+constexpr qint32 kSoftwareNumber = 10;
 
 } // namespace
 
@@ -38,6 +43,10 @@ void MainWindow::wire_events()
     // calls the rebuild itself.
     connect(c.engine_type, &QComboBox::activated, this, [&m] { m.voices.fill_voice_list(); });
     connect(c.audio_encoding, &QComboBox::activated, this, [&m] { m.option_lists.fill_compression_levels(); });
+    set_feedback_opener([] {
+        FeedbackWindow::open(kSoftwareNumber, feedback::service_address(QCoreApplication::arguments(),
+                                                                        QProcessEnvironment::systemEnvironment()));
+    });
 }
 
 void MainWindow::on_created()

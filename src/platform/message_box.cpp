@@ -8,6 +8,7 @@ namespace {
 
 bool g_record_only = false;
 QStringList g_recorded;
+QList<bool> g_answers;
 
 // Nobody can answer a modal box on the offscreen platform, so there it is written out only.
 bool can_show()
@@ -39,9 +40,26 @@ void fatal(const QString &caption, const QString &text)
     box.exec();
 }
 
+bool confirm(const QString &text)
+{
+    if (g_record_only || !can_show()) {
+        g_recorded.append(text);
+        return !g_answers.isEmpty() && g_answers.takeFirst();
+    }
+    QMessageBox box(QMessageBox::Information, QStringLiteral("信息："), text, QMessageBox::Ok | QMessageBox::Cancel);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void answer_ahead(bool ok)
+{
+    g_answers.append(ok);
+}
+
 void record_only(bool on)
 {
     g_record_only = on;
+    g_answers.clear();
 }
 
 QStringList take_recorded()

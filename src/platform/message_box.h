@@ -13,6 +13,12 @@ void information(const QString &text);
 // A fatal error: critical icon, OK button; the caller ends the process afterwards.
 void fatal(const QString &caption, const QString &text);
 
+// Information icon, OK and Cancel, caption "信息："; true for OK. In record mode the text is
+// kept and the answer is the next one given to answer_ahead, Cancel when none is left.
+bool confirm(const QString &text);
+void answer_ahead(bool ok);
+
+// Switching drops answers given ahead and not yet taken.
 void record_only(bool on);
 QStringList take_recorded();
 

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class FeedbackStore;
+
+struct ServiceSettings {
+    // The type list exactly as sent: UTF-8 "number:name;number:name...".
+    QByteArray type_list;
+    std::chrono::seconds code_lifetime{300};
+    // Submissions per client within the window; a client beyond it is answered "0".
+    int submissions_allowed = 10;
+    std::chrono::seconds submission_window{600};
+    // Verification images per client and minute; beyond it the image request fails.
+    int images_per_minute = 30;
+    // Where codes come from; random letters and digits when not set.
+    std::function<QByteArray()> make_code;
+};
+
+// The feedback service over HTTP: the type list, a verification image remembered per client,
+// and the form-encoded submission stored with its time and the client's address. Replies
+// follow the program's contract: "1" stored, "-1" wrong or expired code, "0" not stored.
+class FeedbackService final {
+public:
+    // Field bounds in characters; a submission beyond any of them is not stored.
+    static constexpr int kNameLimit = 64;
+    static constexpr int kMailLimit = 128;
+    static constexpr int kContentLimit = 2000;
+    static constexpr int kCodeLimit = 16;
+    // A request body beyond this is refused before it is read whole.
+    static constexpr std::size_t kBodyLimit = 64 * 1024;
+
+    FeedbackService(ServiceSettings settings, FeedbackStore &store);
+    ~FeedbackService();
+
+    // Binds to host and port (0 for any free port); the bound port, or -1.
+    int bind(const QString &host, int port);
+    // Serves until stop(); false when it could not serve.
+    bool serve();
+    // True from the moment serve() accepts connections; stop() before then has no effect.
+    bool is_serving() const;
+    void stop();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};

@@ -1,0 +1,123 @@
+// lumeno-feedback-service: the self-hostable service behind the program's feedback window.
+#include "feedback_service.h"
+#include "feedback_store.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QStringDecoder>
+#include <cstdio>
+
+namespace {
+
+constexpr qint64 kTypeFileLimit = 64 * 1024;
+
+void print(const QString &text, FILE *to = stdout)
+{
+    std::fputs(text.toUtf8().constData(), to);
+    std::fflush(to);
+}
+
+int fail(const QString &text)
+{
+    print(QStringLiteral("lumeno-feedback-service: ") + text + u'\n', stderr);
+    return 1;
+}
+
+int list_feedback(const QString &database)
+{
+    if (!QFileInfo::exists(database))
+        return fail(QStringLiteral("no database at ") + database);
+    FeedbackStore store(database);
+    if (!store.is_open())
+        return fail(store.error());
+    for (const FeedbackRecord &r : store.list()) {
+        print(QStringLiteral("#%1 %2 from %3, software %4, type %5\n昵称：%6\n邮箱/QQ：%7\n内容：%8\n\n")
+                  .arg(r.id)
+                  .arg(r.received, r.client)
+                  .arg(r.software)
+                  .arg(r.type)
+                  .arg(r.name, r.mail, r.content));
+    }
+    return 0;
+}
+
+// The type list file: UTF-8 "number:name;number:name...", line breaks around it ignored.
+std::optional<QByteArray> read_types(const QString &path, QString &error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kTypeFileLimit) {
+        error = QStringLiteral("cannot read the type list ") + path;
+        return std::nullopt;
+    }
+    const QByteArray text = file.readAll().trimmed();
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    (void)decoder.decode(text);
+    if (decoder.hasError() || !text.contains(':')) {
+        error = QStringLiteral("the type list is not UTF-8 \"number:name;...\": ") + path;
+        return std::nullopt;
+    }
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The verification images are drawn without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("lumeno-feedback-service"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Serves the feedback window of Lumeno and stores what it sends."));
+    parser.addHelpOption();
+    const QCommandLineOption listen({QStringLiteral("l"), QStringLiteral("listen")},
+                                    QStringLiteral("Address to listen on (default 127.0.0.1)."),
+                                    QStringLiteral("address"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
+                                  QStringLiteral("Port (default 8080; 0 picks a free one)."), QStringLiteral("port"),
+                                  QStringLiteral("8080"));
+    const QCommandLineOption types({QStringLiteral("t"), QStringLiteral("types")},
+                                   QStringLiteral("Type list file, UTF-8 \"1:name;2:name\"."), QStringLiteral("file"));
+    const QCommandLineOption database({QStringLiteral("d"), QStringLiteral("database")},
+                                      QStringLiteral("SQLite file of the stored feedback (default feedback.db)."),
+                                      QStringLiteral("file"), QStringLiteral("feedback.db"));
+    const QCommandLineOption rate({QStringLiteral("rate-limit")},
+                                  QStringLiteral("Submissions per client and 10 minutes (default 10)."),
+                                  QStringLiteral("count"), QStringLiteral("10"));
+    const QCommandLineOption list({QStringLiteral("list")}, QStringLiteral("Print the stored feedback and exit."));
+    parser.addOptions({listen, port, types, database, rate, list});
+    parser.process(app);
+
+    if (parser.isSet(list))
+        return list_feedback(parser.value(database));
+
+    ServiceSettings settings;
+    QString error;
+    if (!parser.isSet(types))
+        return fail(QStringLiteral("--types FILE is required"));
+    const std::optional<QByteArray> type_list = read_types(parser.value(types), error);
+    if (!type_list)
+        return fail(error);
+    settings.type_list = *type_list;
+    bool ok = false;
+    settings.submissions_allowed = parser.value(rate).toInt(&ok);
+    if (!ok || settings.submissions_allowed < 1)
+        return fail(QStringLiteral("--rate-limit needs a positive count"));
+    const int wanted_port = parser.value(port).toInt(&ok);
+    if (!ok || wanted_port < 0 || wanted_port > 65535)
+        return fail(QStringLiteral("--port needs a number from 0 to 65535"));
+
+    FeedbackStore store(parser.value(database));
+    if (!store.is_open())
+        return fail(QStringLiteral("cannot open the database: ") + store.error());
+    FeedbackService service(settings, store);
+    const int bound = service.bind(parser.value(listen), wanted_port);
+    if (bound < 0)
+        return fail(QStringLiteral("cannot listen on %1 port %2").arg(parser.value(listen)).arg(wanted_port));
+    print(QStringLiteral("Serving on http://%1:%2\n").arg(parser.value(listen)).arg(bound));
+    return service.serve() ? 0 : 1;
+}
