@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
     QDir::setCurrent(program_folder);
 
     ProcessState state;
-    TtsEngine engine(carried_engine_images(), EngineFolders::for_program(program_folder));
+    TtsEngine engine(carried_engine_images(), LibraryFolders::for_program(program_folder));
     engine.set_fatal_handler(message_box::fatal);
 
     MainWindow window(state, engine, SettingsStore::config_path(program_folder));
