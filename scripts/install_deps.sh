@@ -13,6 +13,8 @@ packages=(
   libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
   # tests: window, fonts, independent audio readers
   xvfb xauth xdotool fonts-wqy-zenhei sox python3
+  # the Debian package: dependencies from the binaries, checks of the desktop files
+  dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()
