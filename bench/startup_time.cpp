@@ -43,7 +43,7 @@ int child(const QString &mode, const QString &folder)
     QDir::setCurrent(folder);
     ProcessState state;
     // Both library folders are the sample's own, so every start deploys as on a fresh machine.
-    TtsEngine engine(carried_engine_images(), {folder + QStringLiteral("/system"), folder});
+    TtsEngine engine(carried_engine_images(), {folder + QStringLiteral("/system"), folder, {}});
     MainWindow window(state, engine, SettingsStore::config_path(folder));
     if (mode == QLatin1String("full"))
         window.on_created();

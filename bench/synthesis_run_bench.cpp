@@ -115,7 +115,7 @@ int main(int argc, char *argv[])
     const int memory_runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
     QTemporaryDir dir;
     ProcessState state;
-    TtsEngine engine(carried_engine_images(), {dir.filePath(QStringLiteral("system")), dir.path()});
+    TtsEngine engine(carried_engine_images(), {dir.filePath(QStringLiteral("system")), dir.path(), {}});
     MainWindow window(state, engine, dir.filePath(QStringLiteral("config.ini")));
     window.on_created();
     const QByteArray params = "ssm=1,vcn=xiaoyan,spd=medium,vol=medium,ttp=text,tte=GB2312,bgs=0,aue=speex;7,"

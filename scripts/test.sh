@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and runs every test:
 # the playback tests under ThreadSanitizer, the engine's six functions under AddressSanitizer,
-# the engine's fuzzers for a bounded time, then the whole suite (its summary closes the output).
+# the engine's fuzzers for a bounded time, the Debian package installed, used by a normal user
+# and removed, then the whole suite (its summary closes the output).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
@@ -13,5 +14,6 @@ cmake --build --preset ci -j"$jobs"
 bash scripts/test_tsan.sh
 bash scripts/test_asan.sh
 FUZZ_SECONDS=${FUZZ_SECONDS:-45} bash scripts/fuzz.sh
+bash scripts/test_package.sh
 
 ctest --preset ci -j"$jobs"

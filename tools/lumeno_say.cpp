@@ -4,6 +4,7 @@
 #include "audio/audio_player.h"
 #include "audio/wav_builder.h"
 #include "engine/blocking_synthesis.h"
+#include "engine/carried_images.h"
 #include "engine/tts_engine.h"
 #include "platform/file_replace.h"
 #include "platform/gbk.h"
@@ -93,7 +94,10 @@ int run(const SayRequest &request)
     }
 
     const QString program_folder = QCoreApplication::applicationDirPath();
-    TtsEngine engine({}, EngineFolders::for_program(program_folder));
+    // The same libraries as the window, found or placed by the same rule, so the tool works
+    // on its own wherever it is.
+    TtsEngine engine(carried_engine_images(), LibraryFolders::for_program(program_folder));
+    engine.deploy();
     if (const int init = engine.start_engine(); init != 0)
         return fail(ExitCode::EngineFailure, QStringLiteral("the speech engine did not start (error %1)").arg(init));
 

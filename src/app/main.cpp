@@ -4,7 +4,7 @@
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
 #include "platform/message_box.h"
-#include "settings/settings_store.h"
+#include "settings/settings_location.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,10 +17,10 @@ int main(int argc, char *argv[])
     QDir::setCurrent(program_folder);
 
     ProcessState state;
-    TtsEngine engine(carried_engine_images(), EngineFolders::for_program(program_folder));
+    TtsEngine engine(carried_engine_images(), LibraryFolders::for_program(program_folder));
     engine.set_fatal_handler(message_box::fatal);
 
-    MainWindow window(state, engine, SettingsStore::config_path(program_folder));
+    MainWindow window(state, engine, settings_file_path(program_folder));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         window.move(MainWindow::centred_position(screen->size()));
     window.on_created();

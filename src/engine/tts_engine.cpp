@@ -14,19 +14,17 @@ namespace {
 constexpr const char *kServiceAddress = "tts.lumeno.example.org:80/index.htm";
 constexpr const char *kTimeoutMs = "10000";
 
-QString in_folder(const QString &folder, const char *file)
+QList<QByteArray> operations(std::initializer_list<const char *> names)
 {
-    return folder + u'/' + QString::fromLatin1(file);
+    QList<QByteArray> list;
+    for (const char *name : names)
+        list.append(QByteArray(name));
+    return list;
 }
 
 } // namespace
 
-EngineFolders EngineFolders::for_program(const QString &program_folder)
-{
-    return {qEnvironmentVariable("LUMENO_LIBRARY_DIR", QStringLiteral(LUMENO_LIBRARY_DIR)), program_folder};
-}
-
-TtsEngine::TtsEngine(EngineImages images, EngineFolders folders)
+TtsEngine::TtsEngine(EngineImages images, LibraryFolders folders)
     : m_images(images)
     , m_folders(std::move(folders))
 {
@@ -40,14 +38,13 @@ void TtsEngine::use_api(const MscApi &api)
 
 void TtsEngine::deploy()
 {
-    const struct {
-        QByteArrayView image;
-        const char *file;
-    } libraries[] = {{m_images.engine, kEngineLibrary}, {m_images.codec, kCodecLibrary}};
-    for (const auto &lib : libraries) {
-        deploy_library(lib.image, in_folder(m_folders.system, lib.file), in_folder(m_folders.program, lib.file),
-                       KeepExisting::AnyFileOrFolder);
-    }
+    const QList<CarriedLibrary> group = {
+        {QString::fromLatin1(kEngineLibrary), m_images.engine,
+         operations({"QTTSInit", "QTTSSessionBegin", "QTTSTextPut", "QTTSAudioGet", "QTTSSessionEnd", "QTTSFini"})},
+        {QString::fromLatin1(kCodecLibrary), m_images.codec,
+         operations({"lms_codec_version", "lms_codec_open", "lms_codec_frame_samples", "lms_codec_delay_samples",
+                     "lms_codec_encode", "lms_codec_decode", "lms_codec_close"})}};
+    m_engine_path = deploy_carried_libraries(group, m_folders).path(QString::fromLatin1(kEngineLibrary));
 }
 
 QByteArray TtsEngine::application_id()
@@ -125,15 +122,8 @@ const MscApi &TtsEngine::api(const char *operation)
 
 bool TtsEngine::load(const char *operation)
 {
-    const QString candidates[] = {in_folder(m_folders.program, kEngineLibrary),
-                                  in_folder(m_folders.system, kEngineLibrary), QString::fromLatin1(kEngineLibrary)};
-    for (const QString &candidate : candidates) {
-        // A folder path that does not exist would make dlopen search elsewhere; skip it.
-        if (candidate.contains(u'/') && !QFile::exists(candidate))
-            continue;
-        if (m_library.open(candidate))
-            break;
-    }
+    // Where deployment placed it; when it could be placed nowhere, the platform's search.
+    m_library.open(m_engine_path);
     const char *missing = m_library.is_open() ? nullptr : operation;
     const auto resolve = [this, &missing](auto &slot, const char *name) {
         slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(m_library.resolve(name));

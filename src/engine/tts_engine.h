@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/msc_api.h"
+#include "platform/library_deploy.h"
 #include "platform/shared_library.h"
 
 #include <QByteArray>
@@ -17,15 +18,6 @@ struct EngineImages {
     QByteArrayView codec;  // libmsc_speex.so
 };
 
-struct EngineFolders {
-    QString system;  // where an installed package keeps the libraries
-    QString program; // the folder of the executable
-
-    // The installed layout for a program in this folder; LUMENO_LIBRARY_DIR names another
-    // system folder (a relocated installation).
-    static EngineFolders for_program(const QString &program_folder);
-};
-
 // The binding to the engine library: deploys it, initialises it, owns the session id, ends
 // sessions and finalises it. The library is loaded at the first engine call; when it or one
 // of its six operations cannot be found the fatal handler runs (by default: message, exit -1).
@@ -35,12 +27,14 @@ public:
     // written it to standard error and ends the process afterwards.
     using FatalHandler = std::function<void(const QString &caption, const QString &text)>;
 
-    TtsEngine(EngineImages images, EngineFolders folders);
+    TtsEngine(EngineImages images, LibraryFolders folders);
 
     void set_fatal_handler(FatalHandler handler) { m_fatal = std::move(handler); }
     // Uses these operations instead of loading the library (tests).
     void use_api(const MscApi &api);
 
+    // Places both libraries in one folder (the codec is loaded from beside the engine) by the
+    // carried-library rule; the engine is then loaded from there.
     void deploy();
     // Deploys, prepares the configuration, runs fill_options (the option lists and saved
     // settings, so the window is complete whatever the engine says), then initialises the
@@ -65,7 +59,8 @@ private:
     bool load(const char *operation); // ends the process when the library is unusable
 
     EngineImages m_images;
-    EngineFolders m_folders;
+    LibraryFolders m_folders;
+    QString m_engine_path = QString::fromLatin1(kEngineLibrary);
     FatalHandler m_fatal;
     SharedLibrary m_library;
     MscApi m_api;

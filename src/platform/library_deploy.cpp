@@ -1,36 +1,127 @@
 #include "platform/library_deploy.h"
 
+#include "platform/file_replace.h"
+#include "platform/shared_library.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
-bool write_image(const QString &path, QByteArrayView image)
+namespace {
+
+QString in_folder(const QString &folder, const QString &file_name)
 {
+    return folder + u'/' + file_name;
+}
+
+bool holds_bytes(const QString &path, QByteArrayView image)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() != image.size())
+        return false;
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    return file.open(QIODevice::ReadOnly) && file.readAll() == image;
+}
+
+// The file at path holds exactly the image afterwards, or is as it was. A process that has
+// the old file mapped keeps its copy: the new one takes its name, not its place on disk.
+bool place_copy(const QString &path, QByteArrayView image)
+{
+    if (image.isEmpty())
         return false;
-    const bool ok = file.write(image.data(), image.size()) == image.size() && file.flush();
-    file.close();
-    if (!ok || file.error() != QFileDevice::NoError) {
-        // A truncated library left behind would be taken as already deployed next time.
-        file.remove();
+    if (holds_bytes(path, image))
+        return true;
+    if (QFileInfo(path).isDir() || !replace_file(path, image))
         return false;
-    }
-    // Libraries are loaded, not edited: make them executable like any installed library.
-    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+    // Libraries are loaded, not edited: executable like any installed library.
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                                    | QFileDevice::ExeOther);
     return true;
 }
 
-DeployResult deploy_library(QByteArrayView image, const QString &system_path, const QString &program_path,
-                            KeepExisting keep)
+// An existing usable copy is kept whatever its version; an absent one is written.
+bool settle_in_system_folder(const QList<CarriedLibrary> &group, const QString &folder, bool &wrote)
 {
-    const QFileInfo existing(system_path);
-    if (existing.exists()) {
-        if (keep == KeepExisting::AnyFileOrFolder)
-            return DeployResult::KeptExisting;
-        if (existing.isFile() && existing.size() == image.size())
-            return DeployResult::KeptExisting;
+    QList<const CarriedLibrary *> missing;
+    for (const CarriedLibrary &library : group) {
+        const QString path = in_folder(folder, library.file_name);
+        if (!QFileInfo::exists(path))
+            missing.append(&library);
+        else if (!usable_library(path, library.operations))
+            return false;
     }
-    if (write_image(system_path, image))
-        return DeployResult::WrittenToSystem;
-    return write_image(program_path, image) ? DeployResult::WrittenToProgram : DeployResult::Failed;
+    for (const CarriedLibrary *library : missing) {
+        if (!place_copy(in_folder(folder, library->file_name), library->image))
+            return false;
+        wrote = true;
+    }
+    return true;
+}
+
+bool settle_as_carried(const QList<CarriedLibrary> &group, const QString &folder, bool &wrote)
+{
+    for (const CarriedLibrary &library : group) {
+        const QString path = in_folder(folder, library.file_name);
+        const bool already = holds_bytes(path, library.image);
+        if (!already && !place_copy(path, library.image))
+            return false;
+        wrote = wrote || !already;
+    }
+    return true;
+}
+
+} // namespace
+
+LibraryFolders LibraryFolders::for_program(const QString &program_folder)
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return {qEnvironmentVariable("LUMENO_LIBRARY_DIR", QStringLiteral(LUMENO_LIBRARY_DIR)), program_folder,
+            data.isEmpty() ? QString() : data + QStringLiteral("/lumeno/lib")};
+}
+
+QString Deployment::path(const QString &file_name) const
+{
+    return folder.isEmpty() ? file_name : in_folder(folder, file_name);
+}
+
+bool usable_library(const QString &path, const QList<QByteArray> &operations)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    SharedLibrary library;
+    if (!library.open(path))
+        return false;
+    for (const QByteArray &operation : operations) {
+        if (library.resolve(operation.constData()) == nullptr)
+            return false;
+    }
+    return true;
+}
+
+Deployment deploy_carried_libraries(const QList<CarriedLibrary> &group, const LibraryFolders &folders)
+{
+    const struct {
+        LibraryPlace place;
+        const QString &folder;
+    } places[] = {{LibraryPlace::System, folders.system},
+                  {LibraryPlace::Program, folders.program},
+                  {LibraryPlace::User, folders.user}};
+    for (const auto &candidate : places) {
+        if (candidate.folder.isEmpty())
+            continue;
+        bool wrote = false;
+        const bool settled = candidate.place == LibraryPlace::System
+                                 ? settle_in_system_folder(group, candidate.folder, wrote)
+                                 : (candidate.place == LibraryPlace::Program || QDir().mkpath(candidate.folder))
+                                       && settle_as_carried(group, candidate.folder, wrote);
+        if (settled)
+            return {candidate.place, candidate.folder, wrote};
+    }
+    return {};
+}
+
+Deployment deploy_carried_library(const CarriedLibrary &library, const LibraryFolders &folders)
+{
+    return deploy_carried_libraries({library}, folders);
 }

@@ -23,16 +23,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=../support/wait_for.sh
+. "$here/../support/wait_for.sh"
 
 # A private X server on a display number it picks itself.
 exec 3>"$work/display"

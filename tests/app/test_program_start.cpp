@@ -28,9 +28,9 @@ private slots:
     void freshStart_deploysBothLibrariesToTheSystemFolder();
     void libraryAlreadyInSystemFolder_isUsedUnchanged();
     void unwritableSystemFolder_deploysToProgramFolderAtEveryStart();
-    void codecMissing_startsWithFailedInitialisation();
-    void unloadableLibrary_endsWithFatalError();
-    void libraryWithoutAnOperation_endsWithFatalError();
+    void unusableCopyInSystemFolder_startsFromTheProgramFolder_data();
+    void unusableCopyInSystemFolder_startsFromTheProgramFolder();
+    void noCopyLoadsAnywhere_endsWithFatalError();
 
 private:
     Start start(const QString &system_folder, const QByteArray &script = {});
@@ -60,6 +60,7 @@ Start TestProgramStart::start(const QString &system_folder, const QByteArray &sc
     env.insert(QStringLiteral("LUMENO_LIBRARY_DIR"), system_folder);
     env.insert(QStringLiteral("LUMENO_ENGINE_TRACE"), trace);
     env.insert(QStringLiteral("LUMENO_SOUND"), QStringLiteral("null"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
     env.insert(QStringLiteral("SCRIPTED_ENGINE_LOG"), path(QStringLiteral("scripted.log")));
     // A program that ends through exit() or a signal leaves its objects undestroyed on purpose;
     // in a sanitizer build the leak report would change the exit code under test.
@@ -133,19 +134,40 @@ void TestProgramStart::unwritableSystemFolder_deploysToProgramFolderAtEveryStart
     QVERIFY(s.trace.contains("\") = 0"));
 }
 
-void TestProgramStart::codecMissing_startsWithFailedInitialisation()
+void TestProgramStart::unusableCopyInSystemFolder_startsFromTheProgramFolder_data()
 {
-    // Something that is not the codec stands where the codec belongs, so it is kept and fails.
-    QVERIFY(QDir(path(QStringLiteral("system"))).mkdir(QStringLiteral("libmsc_speex.so")));
-    const Start s = start(path(QStringLiteral("system")));
-    QVERIFY2(!s.ended, s.error_output.constData());
-    QVERIFY(s.trace.startsWith("QTTSInit("));
-    QVERIFY2(!s.trace.contains("\") = 0"), s.trace.constData());
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // null: a folder of that name
+    QTest::newRow("folder") << QStringLiteral("libmsc.so") << QByteArray();
+    QTest::newRow("codec folder") << QStringLiteral("libmsc_speex.so") << QByteArray();
+    QTest::newRow("not a library") << QStringLiteral("libmsc.so") << QByteArray("not a library");
+    QTest::newRow("stub without QTTSFini")
+        << QStringLiteral("libmsc.so") << file_bytes::read(QStringLiteral(INCOMPLETE_ENGINE_FILE));
 }
 
-void TestProgramStart::unloadableLibrary_endsWithFatalError()
+void TestProgramStart::unusableCopyInSystemFolder_startsFromTheProgramFolder()
 {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    const QString unusable = path(QStringLiteral("system/") + name);
+    QVERIFY(content.isNull() ? QDir().mkpath(unusable) : file_bytes::write(unusable, content));
+    const Start s = start(path(QStringLiteral("system")));
+    QVERIFY2(!s.ended, s.error_output.constData());
+    QVERIFY2(s.trace.contains("\") = 0"), s.trace.constData());
+    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc.so"))),
+             file_bytes::read(QStringLiteral(ENGINE_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("program/libmsc_speex.so"))),
+             file_bytes::read(QStringLiteral(CODEC_FILE)));
+    QVERIFY(!QFile::exists(path(QStringLiteral("scripted.log"))));
+}
+
+void TestProgramStart::noCopyLoadsAnywhere_endsWithFatalError()
+{
+    // The system copy does not load, and folders stand where the other copies would go
+    // (not writable even for root).
     QVERIFY(file_bytes::write(path(QStringLiteral("system/libmsc.so")), "not a library"));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("program/libmsc.so/x"))));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("data/lumeno/lib/libmsc.so/x"))));
     const Start s = start(path(QStringLiteral("system")));
     QVERIFY(s.ended);
     QCOMPARE(s.exit_code, 255);
@@ -153,20 +175,6 @@ void TestProgramStart::unloadableLibrary_endsWithFatalError()
     QVERIFY2(message.contains(QStringLiteral("运行时出错!")), qPrintable(message));
     QVERIFY(message.contains(QStringLiteral("错误信息：")));
     QVERIFY(message.contains(QStringLiteral("无法找到指定DLL库文件“libmsc.so”中的输出命令“QTTSInit”")));
-}
-
-void TestProgramStart::libraryWithoutAnOperation_endsWithFatalError()
-{
-    QVERIFY(file_bytes::write(path(QStringLiteral("system/libmsc.so")),
-                              file_bytes::read(QStringLiteral(INCOMPLETE_ENGINE_FILE))));
-    const Start s = start(path(QStringLiteral("system")));
-    QVERIFY(s.ended);
-    QCOMPARE(s.exit_code, 255);
-    QVERIFY2(QString::fromUtf8(s.error_output)
-                 .contains(QStringLiteral("无法找到指定DLL库文件“libmsc.so”中的输出命令“QTTSFini”")),
-             s.error_output.constData());
-    // Nothing of the library was called.
-    QVERIFY(!QFile::exists(path(QStringLiteral("scripted.log"))));
 }
 
 QTEST_GUILESS_MAIN(TestProgramStart)

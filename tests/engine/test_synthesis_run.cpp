@@ -29,7 +29,7 @@ struct ScriptedWindow {
                             const QString &codec_file = {})
         : image(file_bytes::read(engine_file))
         , codec(codec_file.isEmpty() ? QByteArray("codec") : file_bytes::read(codec_file))
-        , engine({image, codec}, {dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program"))})
+        , engine({image, codec}, {dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program")), {}})
     {
         QDir(dir.path()).mkpath(QStringLiteral("system"));
         QDir(dir.path()).mkpath(QStringLiteral("program"));

@@ -18,7 +18,7 @@ struct WindowFixture {
     }
     explicit WindowFixture(const QString &settings_path)
         : config_path(settings_path.isEmpty() ? dir.filePath(QStringLiteral("config.ini")) : settings_path)
-        , engine(EngineImages{}, {dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program"))})
+        , engine(EngineImages{}, {dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program")), {}})
     {
         fake_engine::reset();
         engine.use_api(fake_engine::api());

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+#include <sys/stat.h>
 
 namespace {
 
@@ -15,6 +16,12 @@ bool copy_into(const QString &file, const QString &folder)
 {
     const QString target = QDir(folder).filePath(QFileInfo(file).fileName());
     return QFile::copy(file, target) && QFile::setPermissions(target, QFile::permissions(file) | QFileDevice::ExeOwner);
+}
+
+ino_t inode(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
 quint32 data_size(const QByteArray &wav)
@@ -35,19 +42,21 @@ QByteArray chapter(int bytes)
 
 } // namespace
 
-// lumeno-say run as a user runs it, with its engine library beside it in a folder of its own.
+// lumeno-say run as a user runs it, copied alone into a folder of its own.
 class TestLumenoSay final : public QObject {
     Q_OBJECT
 
 private slots:
     void init();
+    void freshFolder_placesTheEngineBesideItself();
+    void runningCopy_keepsTheLibraryItHasMapped();
     void text_becomesWavOfTheChosenFormat();
     void longText_becomesOneWavOfItsPieces();
     void batch_writesOneWavPerFile();
     void errors_exitWithTheirCodes();
 
 private:
-    int say(const QStringList &arguments, const QByteArray &input = {});
+    int say(const QStringList &arguments, const QByteArray &input = {}, const QByteArray &script = {});
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void write(const QString &name, const QByteArray &bytes);
 
@@ -59,8 +68,6 @@ void TestLumenoSay::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(copy_into(QStringLiteral(LUMENO_SAY_FILE), m_dir->path()));
-    QVERIFY(copy_into(QStringLiteral(ENGINE_FILE), m_dir->path()));
-    QVERIFY(copy_into(QStringLiteral(CODEC_FILE), m_dir->path()));
 }
 
 void TestLumenoSay::write(const QString &name, const QByteArray &bytes)
@@ -70,12 +77,15 @@ void TestLumenoSay::write(const QString &name, const QByteArray &bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-int TestLumenoSay::say(const QStringList &arguments, const QByteArray &input)
+int TestLumenoSay::say(const QStringList &arguments, const QByteArray &input, const QByteArray &script)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LUMENO_LIBRARY_DIR"), path(QStringLiteral("no-system-folder")));
+    env.insert(QStringLiteral("LUMENO_LIBRARY_DIR"), path(QStringLiteral("system")));
     env.insert(QStringLiteral("LUMENO_SOUND"), QStringLiteral("null"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+    if (!script.isNull())
+        env.insert(QStringLiteral("SCRIPTED_ENGINE"), QString::fromLatin1(script));
     process.setProcessEnvironment(env);
     process.start(path(QStringLiteral("lumeno-say")), arguments);
     process.write(input);
@@ -84,6 +94,35 @@ int TestLumenoSay::say(const QStringList &arguments, const QByteArray &input)
         return -1;
     m_stderr = process.readAllStandardError();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+void TestLumenoSay::freshFolder_placesTheEngineBesideItself()
+{
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("hello.wav")), QStringLiteral("你好，世界")}), 0);
+    QVERIFY(data_size(file_bytes::read(path(QStringLiteral("hello.wav")))) > 8000);
+    QCOMPARE(file_bytes::read(path(QStringLiteral("libmsc.so"))), file_bytes::read(QStringLiteral(ENGINE_FILE)));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("libmsc_speex.so"))), file_bytes::read(QStringLiteral(CODEC_FILE)));
+}
+
+void TestLumenoSay::runningCopy_keepsTheLibraryItHasMapped()
+{
+    // This test stands for a program already running on an older library in the folder.
+    const QString library = path(QStringLiteral("libmsc.so"));
+    const QByteArray older = file_bytes::read(QStringLiteral(SCRIPTED_ENGINE_FILE));
+    QVERIFY(file_bytes::write(library, older));
+    QFile mapped_file(library);
+    QVERIFY(mapped_file.open(QIODevice::ReadOnly));
+    const uchar *mapped = mapped_file.map(0, older.size());
+    QVERIFY(mapped != nullptr);
+
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("a.wav")), QStringLiteral("你好")}), 0);
+    QCOMPARE(file_bytes::read(library), file_bytes::read(QStringLiteral(ENGINE_FILE)));
+    QVERIFY(QByteArrayView(mapped, older.size()) == older);
+
+    // A start that finds the carried bytes already there writes nothing.
+    const ino_t placed = inode(library);
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("b.wav")), QStringLiteral("你好")}), 0);
+    QCOMPARE(inode(library), placed);
 }
 
 void TestLumenoSay::text_becomesWavOfTheChosenFormat()
@@ -157,9 +196,11 @@ void TestLumenoSay::errors_exitWithTheirCodes()
     QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("quiet.wav")), QStringLiteral("。，！")}), 7);
     QVERIFY(!QFile::exists(path(QStringLiteral("quiet.wav"))));
 
-    // Without its codec library the engine does not start.
-    QVERIFY(QFile::remove(path(QFileInfo(QStringLiteral(CODEC_FILE)).fileName())));
-    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("x.wav")), QStringLiteral("x")}), 5);
+    // An installed engine that refuses to start.
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("system")));
+    QVERIFY(copy_into(QStringLiteral(SCRIPTED_ENGINE_FILE), path(QStringLiteral("system"))));
+    QVERIFY(copy_into(QStringLiteral(CODEC_FILE), path(QStringLiteral("system"))));
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("x.wav")), QStringLiteral("x")}, {}, "init=10106"), 5);
     QVERIFY(!QFile::exists(path(QStringLiteral("x.wav"))));
 }
 

@@ -1,0 +1,9 @@
+# Where the installed program keeps the libraries it carries: the system folder the program
+# looks at first, so an installed copy is used as found and nothing is written at start.
+set(LUMENO_INSTALL_LIBRARY_DIR "${CMAKE_INSTALL_LIBDIR}/lumeno")
+
+# lumeno_install_carried_library(<target>)
+# Installs a shared library the program also carries as data into that folder.
+function(lumeno_install_carried_library target)
+  install(TARGETS ${target} LIBRARY DESTINATION ${LUMENO_INSTALL_LIBRARY_DIR} NAMELINK_SKIP)
+endfunction()
