@@ -87,18 +87,19 @@ struct Language {
     std::string_view marker; // the bracketed part of the description
     const char *espeak;
     ScriptFamily family;
+    Dialect dialect = Dialect::None;
 };
 
 // The plain cmn voice of espeak-ng 1.51 reads most characters as English-spoken pinyin, so
 // Mandarin and its dialects use cmn-latn-pinyin.
 constexpr std::array languages{
     Language{"[粤语]", "yue", ScriptFamily::Han},
-    Language{"[台普]", "cmn-latn-pinyin", ScriptFamily::Han},
-    Language{"[四川话]", "cmn-latn-pinyin", ScriptFamily::Han},
-    Language{"[东北话]", "cmn-latn-pinyin", ScriptFamily::Han},
-    Language{"[陕西话]", "cmn-latn-pinyin", ScriptFamily::Han},
-    Language{"[河南话]", "cmn-latn-pinyin", ScriptFamily::Han},
-    Language{"[湖南话]", "cmn-latn-pinyin", ScriptFamily::Han},
+    Language{"[台普]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Taiwan},
+    Language{"[四川话]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Sichuan},
+    Language{"[东北话]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Northeast},
+    Language{"[陕西话]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Shaanxi},
+    Language{"[河南话]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Henan},
+    Language{"[湖南话]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Hunan},
     Language{"[法语]", "fr", ScriptFamily::Other},
     Language{"[维吾尔语]", "ug", ScriptFamily::Other},
     Language{"[俄罗斯语]", "ru", ScriptFamily::Other},
@@ -138,6 +139,7 @@ bool voice_profile(std::string_view voice_id, VoiceProfile &profile)
     }
 
     const std::string_view description = record->description;
+    profile.dialect = Dialect::None;
     const char *language = "cmn-latn-pinyin";
     ScriptFamily family = ScriptFamily::Han;
     if (type == english_engine_type) {
@@ -148,6 +150,7 @@ bool voice_profile(std::string_view voice_id, VoiceProfile &profile)
         if (description.find(l.marker) != std::string_view::npos) {
             language = l.espeak;
             family = l.family;
+            profile.dialect = l.dialect;
         }
     }
 
