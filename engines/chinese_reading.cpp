@@ -171,7 +171,7 @@ private:
             m_items[i].syllable.pinyin = "de";
     }
 
-    // yī alone, at a word's end, in numbers, ordinals and dates; yí before a fourth tone,
+    // yī alone, at a word's end, in numbers (also after a decimal point), ordinals and dates; yí before a fourth tone,
     // yì before the others; neutral between a repeated verb (看一看).
     void yi(std::size_t i)
     {
@@ -179,7 +179,7 @@ private:
         const char32_t next = char_at(i + 1);
         const char32_t prev = before(i);
         if (next == U'\0' || (!single(i) && ends_word(i) && m_places[i].word_start != i) || is_numeral(prev)
-            || prev == U'第' || is_digit_numeral(next) || next == U'月' || next == U'号')
+            || prev == U'第' || prev == U'点' || is_digit_numeral(next) || next == U'月' || next == U'号')
             s.tone = 1;
         else if (prev == next)
             s.tone = 5;

@@ -17,7 +17,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
 
-    void library_exportsExactlyTheSixFunctions();
+    void library_exportsTheSixFunctionsAndTheReadingPreview();
     void init_rejectsBadConfiguration_data();
     void init_rejectsBadConfiguration();
     void init_startsOnceUntilFini();
@@ -93,7 +93,7 @@ void TestQttsApi::cleanupTestCase()
     m_engine.fini();
 }
 
-void TestQttsApi::library_exportsExactlyTheSixFunctions()
+void TestQttsApi::library_exportsTheSixFunctionsAndTheReadingPreview()
 {
     QProcess nm;
     nm.start(QStringLiteral("nm"),
@@ -104,7 +104,7 @@ void TestQttsApi::library_exportsExactlyTheSixFunctions()
         names << line.section(u' ', -1);
     names.sort();
     QCOMPARE(names, QStringList({u"QTTSAudioGet"_qs, u"QTTSFini"_qs, u"QTTSInit"_qs, u"QTTSSessionBegin"_qs,
-                                 u"QTTSSessionEnd"_qs, u"QTTSTextPut"_qs}));
+                                 u"QTTSSessionEnd"_qs, u"QTTSTextPut"_qs, u"QTTSTextReading"_qs}));
 }
 
 void TestQttsApi::init_rejectsBadConfiguration_data()
