@@ -1,6 +1,7 @@
 #include "speech_plan.h"
 
 #include "chinese_reading.h"
+#include "dialect_tones.h"
 #include "script_runs.h"
 #include "ssml_rewriter.h"
 #include "user_readings_file.h"
@@ -50,7 +51,11 @@ std::vector<SpeechSegment> plan_speech(std::u32string_view text, const VoiceProf
         if (!user)
             user = current_user_readings();
         const std::vector<ReadingItem> items = read_chinese(run.text, user.get(), reading_accent(profile));
-        segments.push_back({voice, pinyin_speech_text(items), false});
+        const auto tones = run.foreign ? std::nullopt : dialect_tones(profile.dialect);
+        if (tones)
+            segments.push_back({voice, dialect_speech_ssml(items, *tones, voice), true});
+        else
+            segments.push_back({voice, pinyin_speech_text(items), false});
     }
     return segments;
 }

@@ -111,6 +111,7 @@ constexpr std::array languages{
 // English engine type position in the catalogue; its voices alternate American and British
 // English ("en" is espeak-ng's British voice: it takes voices by file name, and en-gb is none).
 constexpr int english_engine_type = 1;
+constexpr int dialect_engine_type = 2;
 
 } // namespace
 
@@ -159,9 +160,12 @@ bool voice_profile(std::string_view voice_id, VoiceProfile &profile)
     profile.espeak_voice = language + variant;
     profile.foreign_voice = (family == ScriptFamily::Han ? "en-us" : "cmn-latn-pinyin") + variant;
     profile.family = family;
-    profile.pitch = timbre.pitch;
+    // The dialect voices reuse the Mandarin voices' timbres: a slightly higher, slower voice
+    // keeps each of them apart from its Mandarin twin even where the dialect's tones agree.
+    const int dialect_shift = type == dialect_engine_type ? 3 : 0;
+    profile.pitch = timbre.pitch + dialect_shift;
     profile.range = timbre.range;
-    profile.base_rate = timbre.base_rate;
+    profile.base_rate = timbre.base_rate - 2 * dialect_shift;
     return true;
 }
 
