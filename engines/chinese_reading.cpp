@@ -96,8 +96,11 @@ public:
             extend(1, 1, 0);
             for (std::size_t len = 2; len <= m_longest && i + len <= n; ++len) {
                 bool composed = false;
-                if (lookup(run.substr(i, len), scratch, &composed))
+                const std::u32string_view word = run.substr(i, len);
+                if (lookup(word, scratch, &composed))
                     extend(len, 0, composed ? 1 : 0);
+                else if (!m_dictionary.has_prefix(u32_to_utf8(word)) && !user_has_prefix(word))
+                    break;
             }
         }
         std::vector<std::size_t> words;
@@ -108,6 +111,14 @@ public:
     }
 
 private:
+    bool user_has_prefix(std::u32string_view prefix) const
+    {
+        if (m_user == nullptr)
+            return false;
+        const auto it = m_user->words.lower_bound(std::u32string(prefix));
+        return it != m_user->words.end() && std::u32string_view(it->first).substr(0, prefix.size()) == prefix;
+    }
+
     const UserReadings *m_user;
     const ReadingDictionary &m_dictionary;
     std::size_t m_longest;

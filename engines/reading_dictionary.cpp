@@ -107,6 +107,13 @@ ReadingDictionary::ReadingDictionary(std::string_view table)
     }
 }
 
+bool ReadingDictionary::has_prefix(std::string_view utf8_prefix) const
+{
+    const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), utf8_prefix,
+                                     [](const Entry &e, std::string_view w) { return e.word < w; });
+    return it != m_entries.end() && it->word.substr(0, utf8_prefix.size()) == utf8_prefix;
+}
+
 bool ReadingDictionary::find(std::string_view utf8_word, std::string_view &reading) const
 {
     const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), utf8_word,

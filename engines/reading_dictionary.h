@@ -40,6 +40,9 @@ public:
     // The reading of a word ("yin2 hang2"); false when the table lacks the word. An empty
     // reading: the word is read as its characters.
     bool find(std::string_view utf8_word, std::string_view &reading) const;
+    // Whether some word of the table starts with these bytes (segmentation stops looking
+    // for longer words where none does).
+    bool has_prefix(std::string_view utf8_prefix) const;
     std::size_t longest_word() const { return m_longest; } // in characters
     std::size_t size() const { return m_entries.size(); }
 
