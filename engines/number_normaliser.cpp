@@ -1,6 +1,7 @@
 #include "number_normaliser.h"
 
 #include "chinese_numerals.h"
+#include "number_context.h"
 
 #include <algorithm>
 #include <array>
@@ -244,13 +245,23 @@ bool read_as_digits(const NumberToken &token, NumberReading reading)
 }
 
 // Returns the position after the text consumed (the token and a translated unit).
-std::size_t write_chinese(const NumberToken &token, bool digits, std::u32string_view text, std::u32string &out)
+std::size_t write_chinese(const NumberToken &token, std::size_t begin, bool digits, std::u32string_view text,
+                          std::u32string &out)
 {
+    const auto after = [&](std::size_t k) { return k < text.size() ? text[k] : U'\0'; };
+    const char32_t next = token.unit_words.empty() ? after(token.end) : token.unit_words.front();
+    const char32_t after_next = token.unit_words.empty() ? after(token.end + 1) : U'\0';
+    const bool temperature = token.unit_words == U"摄氏度" || next == U'度';
     if (token.negative)
-        out += U"负";
+        out += temperature ? U"零下" : U"负";
     if (token.percent)
         out += U"百分之";
-    out += digits ? chinese_digits(token.integer) : chinese_value(token.integer);
+    if (digits)
+        out += chinese_digits(token.integer);
+    else if (token.year || token.percent || token.has_point)
+        out += chinese_value(token.integer);
+    else
+        out += counted_value(token.integer, next, after_next, begin > 0 && text[begin - 1] == U'第');
     if (token.has_point) {
         out += U"点";
         out += chinese_digits(token.fraction);
@@ -314,6 +325,14 @@ std::u32string normalise_numbers(std::u32string_view text, NumberReading reading
     const Scanner scanner(text);
     std::size_t i = 0;
     while (i < text.size()) {
+        const bool word_start = i == 0 || !(is_latin_letter(text[i - 1]) || is_digit(text[i - 1]));
+        if (language == NumberLanguage::Chinese && word_start) {
+            const std::size_t end = read_number_in_context(text, i, out);
+            if (end != i) {
+                i = end;
+                continue;
+            }
+        }
         if (!scanner.starts_number(i)) {
             // Digits inside a word (MP3, 3D) are copied with the word.
             if (is_digit(text[i]) || is_latin_letter(text[i])) {
@@ -331,7 +350,7 @@ std::u32string normalise_numbers(std::u32string_view text, NumberReading reading
             continue;
         }
         const bool digits = read_as_digits(token, reading);
-        i = language == NumberLanguage::Chinese ? write_chinese(token, digits, text, out)
+        i = language == NumberLanguage::Chinese ? write_chinese(token, i, digits, text, out)
                                                 : write_other(token, i, digits, text, out);
     }
     return out;

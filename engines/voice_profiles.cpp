@@ -87,18 +87,19 @@ struct Language {
     std::string_view marker; // the bracketed part of the description
     const char *espeak;
     ScriptFamily family;
+    Dialect dialect = Dialect::None;
 };
 
 // The plain cmn voice of espeak-ng 1.51 reads most characters as English-spoken pinyin, so
 // Mandarin and its dialects use cmn-latn-pinyin.
 constexpr std::array languages{
     Language{"[粤语]", "yue", ScriptFamily::Han},
-    Language{"[台普]", "cmn-latn-pinyin", ScriptFamily::Han},
-    Language{"[四川话]", "cmn-latn-pinyin", ScriptFamily::Han},
-    Language{"[东北话]", "cmn-latn-pinyin", ScriptFamily::Han},
-    Language{"[陕西话]", "cmn-latn-pinyin", ScriptFamily::Han},
-    Language{"[河南话]", "cmn-latn-pinyin", ScriptFamily::Han},
-    Language{"[湖南话]", "cmn-latn-pinyin", ScriptFamily::Han},
+    Language{"[台普]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Taiwan},
+    Language{"[四川话]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Sichuan},
+    Language{"[东北话]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Northeast},
+    Language{"[陕西话]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Shaanxi},
+    Language{"[河南话]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Henan},
+    Language{"[湖南话]", "cmn-latn-pinyin", ScriptFamily::Han, Dialect::Hunan},
     Language{"[法语]", "fr", ScriptFamily::Other},
     Language{"[维吾尔语]", "ug", ScriptFamily::Other},
     Language{"[俄罗斯语]", "ru", ScriptFamily::Other},
@@ -110,6 +111,7 @@ constexpr std::array languages{
 // English engine type position in the catalogue; its voices alternate American and British
 // English ("en" is espeak-ng's British voice: it takes voices by file name, and en-gb is none).
 constexpr int english_engine_type = 1;
+constexpr int dialect_engine_type = 2;
 
 } // namespace
 
@@ -138,6 +140,7 @@ bool voice_profile(std::string_view voice_id, VoiceProfile &profile)
     }
 
     const std::string_view description = record->description;
+    profile.dialect = Dialect::None;
     const char *language = "cmn-latn-pinyin";
     ScriptFamily family = ScriptFamily::Han;
     if (type == english_engine_type) {
@@ -148,6 +151,7 @@ bool voice_profile(std::string_view voice_id, VoiceProfile &profile)
         if (description.find(l.marker) != std::string_view::npos) {
             language = l.espeak;
             family = l.family;
+            profile.dialect = l.dialect;
         }
     }
 
@@ -156,9 +160,12 @@ bool voice_profile(std::string_view voice_id, VoiceProfile &profile)
     profile.espeak_voice = language + variant;
     profile.foreign_voice = (family == ScriptFamily::Han ? "en-us" : "cmn-latn-pinyin") + variant;
     profile.family = family;
-    profile.pitch = timbre.pitch;
+    // The dialect voices reuse the Mandarin voices' timbres: a slightly higher, slower voice
+    // keeps each of them apart from its Mandarin twin even where the dialect's tones agree.
+    const int dialect_shift = type == dialect_engine_type ? 3 : 0;
+    profile.pitch = timbre.pitch + dialect_shift;
     profile.range = timbre.range;
-    profile.base_rate = timbre.base_rate;
+    profile.base_rate = timbre.base_rate - 2 * dialect_shift;
     return true;
 }
 

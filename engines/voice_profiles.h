@@ -13,6 +13,9 @@ namespace speech {
 // Mandarin).
 enum class ScriptFamily { Han, Other };
 
+// The Mandarin dialect a voice speaks; None for standard Mandarin and other languages.
+enum class Dialect { None, Taiwan, Sichuan, Northeast, Shaanxi, Henan, Hunan };
+
 struct VoiceProfile {
     std::string espeak_voice;  // e.g. "cmn-latn-pinyin+f2"
     std::string foreign_voice; // the voice for the other script, same variant
@@ -20,6 +23,7 @@ struct VoiceProfile {
     int pitch = 50;      // espeak-ng pitch 0..100
     int range = 50;      // espeak-ng pitch range 0..100
     int base_rate = 175; // words per minute at medium speed
+    Dialect dialect = Dialect::None;
 };
 
 // The profile of a catalogue voice id; false when the id is not in the catalogue.

@@ -8,6 +8,7 @@
 #include "engine/tts_engine.h"
 #include "platform/file_replace.h"
 #include "platform/gbk.h"
+#include "say_reading.h"
 #include "say_request.h"
 #include "text/sentence_split.h"
 
@@ -102,6 +103,10 @@ int run(const SayRequest &request)
         return fail(ExitCode::EngineFailure, QStringLiteral("the speech engine did not start (error %1)").arg(init));
 
     const QByteArray params = SessionParams::build(request.options);
+    for (int i = 0; request.reading && i < jobs.size(); ++i) {
+        if (const int failed = print_reading(engine, params, jobs[i].text); failed != 0 || i + 1 == jobs.size())
+            return failed;
+    }
     const quint32 rate = WavBuilder::sample_rate_for_format(request.options.audio_format);
     int code = 0;
     for (const Job &job : jobs) {

@@ -115,6 +115,7 @@ QString say_usage()
         "  -p, --play               play the speech (the default when no output is named)\n"
         "      --gbk                the input is GBK (default: UTF-8)\n"
         "      --list-voices        list the voices and their ids\n"
+        "      --reading            print the pinyin the voice will speak instead of speaking\n"
         "\n"
         "Speech, by the window's item text, the engine's word or the list position:\n"
         "      --voice ID|NAME      e.g. xiaoyu or 小宇 (default xiaoyan)\n"
@@ -165,6 +166,7 @@ ParseResult parse_say_arguments(const QStringList &arguments)
     const QCommandLineOption play = flag("p,play");
     const QCommandLineOption gbk_input = flag("gbk");
     const QCommandLineOption list = flag("list-voices");
+    const QCommandLineOption reading = flag("reading");
     const QCommandLineOption help = flag("h,help");
     const QCommandLineOption voice = value_option("voice", "voice");
     const QCommandLineOption ssml = flag("ssml");
@@ -182,7 +184,7 @@ ParseResult parse_say_arguments(const QStringList &arguments)
     QList<QCommandLineOption> choice_options;
     for (const Choice &choice : choices)
         choice_options.append(value_option(choice.option, "value"));
-    parser.addOptions({file, output, output_dir, play, gbk_input, list, help, voice, ssml, level});
+    parser.addOptions({file, output, output_dir, play, gbk_input, list, reading, help, voice, ssml, level});
     parser.addOptions(choice_options);
 
     if (!parser.parse(QStringList{QStringLiteral("lumeno-say")} + arguments)) {
@@ -192,6 +194,7 @@ ParseResult parse_say_arguments(const QStringList &arguments)
     }
     request.help = parser.isSet(help);
     request.list_voices = parser.isSet(list);
+    request.reading = parser.isSet(reading);
     request.files = parser.values(file);
     request.output = parser.value(output);
     request.output_dir = parser.value(output_dir);

@@ -25,6 +25,7 @@ struct SayRequest {
     bool play = false;
     bool gbk_input = false;
     bool list_voices = false;
+    bool reading = false; // print the reading instead of speaking
     bool help = false;
 };
 

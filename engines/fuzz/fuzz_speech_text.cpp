@@ -1,6 +1,6 @@
 // From bytes to what espeak-ng is given: decoding in every encoding, then plain and SSML
-// planning for a Chinese and a French voice. Checks that the SSML handed on stays well-formed
-// UTF-8 and that plain segments are never blank.
+// planning for a Chinese, a French and two dialect voices. Checks that the SSML handed on stays
+// well-formed UTF-8 and that plain segments are never blank.
 
 #include "speech_plan.h"
 #include "text_decoder.h"
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char *>(data + 1), size - 1);
     const std::u32string text = speech::decode_text(bytes, encoding);
 
-    for (const char *voice : {"xiaoyan", "Mariane"}) {
+    for (const char *voice : {"xiaoyan", "Mariane", "vixr", "vixl"}) {
         speech::VoiceProfile profile;
         if (!speech::voice_profile(voice, profile))
             std::abort();

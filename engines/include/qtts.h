@@ -83,6 +83,8 @@ extern "C" {
 #define QTTS_ERROR_CODEC_FAILED 2016
 /* Memory ran out. */
 #define QTTS_ERROR_OUT_OF_MEMORY 2017
+/* The buffer given to QTTSTextReading is too small (or null); *readingLen says what is needed. */
+#define QTTS_ERROR_BUFFER_TOO_SMALL 2018
 
 /* ---- Synthesis status (QTTSAudioGet) ----------------------------------------------------- */
 
@@ -210,6 +212,31 @@ QTTS_API int QTTSSessionEnd(const char *sessionID, const char *hints);
  */
 QTTS_API int QTTSFini(void);
 
+/*
+ * QTTSTextReading: the reading preview. Tells how the Mandarin voices will read a text, without
+ * speaking it and without QTTSInit. A caller may do without it: the six functions above are
+ * the whole speech interface.
+ *
+ * params: a parameter text as for QTTSSessionBegin; vcn chooses the accent (the Taiwanese
+ * Mandarin voice says zh ch sh as z c s and fewer neutral tones), tte the encoding of the
+ * text and rdn how its digits are read. textString, textLen: as for QTTSTextPut.
+ * The reading is written to `reading` as a zero-terminated GBK text (GB18030 for characters
+ * GBK lacks): one pinyin syllable per Chinese character with its tone as spoken in context
+ * (digits 1-4, 5 for the neutral tone; ü written v), other text (punctuation, Latin words)
+ * as it is, single spaces between them. Digits are first turned into Chinese as for speech:
+ *   他在银行工作，请重新开始。 → ta1 zai4 yin2 hang2 gong1 zuo4 ， qing3 chong2 xin1 kai1 shi3 。
+ * The user's readings file ($XDG_CONFIG_HOME/lumeno/readings.txt, "word pinyin" per line)
+ * takes precedence over the engine's dictionary, as in speech.
+ * readingLen: in, the size of the buffer; out, the length of the reading without the zero.
+ * Returns 0, QTTS_ERROR_NULL_ARGUMENT (params or readingLen null, or textString null with a
+ * length), QTTS_ERROR_INVALID_PARAMS, QTTS_ERROR_UNKNOWN_VOICE, QTTS_ERROR_OUT_OF_MEMORY or
+ * QTTS_ERROR_BUFFER_TOO_SMALL (reading null or *readingLen not above the length: nothing is
+ * written; call again with a buffer of at least *readingLen + 1 bytes).
+ * Thread-safety: safe.
+ */
+QTTS_API int QTTSTextReading(const char *params, const char *textString, unsigned int textLen, char *reading,
+                             unsigned int *readingLen);
+
 /* Function types for callers that resolve the functions with dlsym. */
 typedef int (*QTTSInitFunc)(const char *configs);
 typedef const char *(*QTTSSessionBeginFunc)(const char *params, int *errorCode);
@@ -218,6 +245,8 @@ typedef const void *(*QTTSAudioGetFunc)(const char *sessionID, unsigned int *aud
                                         int *errorCode);
 typedef int (*QTTSSessionEndFunc)(const char *sessionID, const char *hints);
 typedef int (*QTTSFiniFunc)(void);
+typedef int (*QTTSTextReadingFunc)(const char *params, const char *textString, unsigned int textLen, char *reading,
+                                   unsigned int *readingLen);
 
 #ifdef __cplusplus
 }

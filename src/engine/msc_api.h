@@ -1,6 +1,7 @@
 #pragma once
 
-// The six operations of the engine library, resolved together when the library is loaded.
+// The six operations of the engine library, resolved together when the library is loaded,
+// and its optional reading preview.
 // Texts are GBK byte strings; results are 0 on success.
 struct MscApi {
     int (*init)(const char *configs) = nullptr;
@@ -10,6 +11,9 @@ struct MscApi {
                              int *error_code) = nullptr;
     int (*session_end)(const char *session_id, const char *hints) = nullptr;
     int (*fini)() = nullptr;
+    // The reading preview; optional, null for an engine without it.
+    int (*text_reading)(const char *params, const char *text, unsigned int text_len, char *reading,
+                        unsigned int *reading_len) = nullptr;
 };
 
 // Synthesis status written by audio_get: all audio has been delivered.

@@ -136,6 +136,7 @@ bool TtsEngine::load(const char *operation)
     resolve(m_api.audio_get, "QTTSAudioGet");
     resolve(m_api.session_end, "QTTSSessionEnd");
     resolve(m_api.fini, "QTTSFini");
+    m_api.text_reading = reinterpret_cast<decltype(m_api.text_reading)>(m_library.resolve("QTTSTextReading"));
     if (missing != nullptr) {
         const QString caption = QStringLiteral("运行时出错!");
         const QString text = QStringLiteral("错误信息：\n无法找到指定DLL库文件“%1”中的输出命令“%2”")

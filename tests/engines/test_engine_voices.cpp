@@ -5,11 +5,14 @@
 #include "options/voice_table.h"
 #include "voice_profiles.h"
 
+#include <QCryptographicHash>
+#include <QHash>
 #include <QProcess>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 
 class TestEngineVoices : public QObject {
     Q_OBJECT
@@ -20,6 +23,8 @@ private slots:
     void everyVoice_speaksLikeEspeakWithItsProfile();
     void voicesOfOneType_soundDifferent();
     void voices_fitTheirDescriptions();
+    void allVoices_giveDistinctAudioForOneText();
+    void dialectVoices_sayTheirDialectsTones();
 
 private:
     struct Heard {
@@ -69,48 +74,62 @@ std::vector<short> wav_samples(const QByteArray &wav)
     return out;
 }
 
-// Median F0 of the voiced 40 ms frames by autocorrelation, and their mean spectral centroid
-// (from the zero-crossing density of the first difference, a cheap stand-in).
+// F0 of one voiced frame by autocorrelation, refined below one sample; 0 when unvoiced.
+double frame_f0(const std::vector<short> &pcm, std::size_t start, std::size_t frame, int rate)
+{
+    if (pcm::rms(pcm, start, start + frame) < 800.0)
+        return 0.0;
+    const int min_lag = rate / 600;
+    const int max_lag = rate / 60;
+    const auto correlation = [&](int lag) {
+        double sum = 0.0;
+        for (std::size_t i = start; i + static_cast<std::size_t>(lag) < start + frame; ++i)
+            sum += double(pcm[i]) * pcm[i + static_cast<std::size_t>(lag)];
+        return sum;
+    };
+    double best = 0.0;
+    int best_lag = 0;
+    for (int lag = min_lag; lag <= max_lag; ++lag) {
+        const double sum = correlation(lag);
+        if (sum > best) {
+            best = sum;
+            best_lag = lag;
+        }
+    }
+    if (best_lag == 0 || best_lag == max_lag || best < 0.4 * correlation(0))
+        return 0.0;
+    // A parabola through the peak and its neighbours.
+    const double left = correlation(best_lag - 1);
+    const double right = correlation(best_lag + 1);
+    const double curvature = left - 2.0 * best + right;
+    const double offset = curvature < 0.0 ? 0.5 * (left - right) / curvature : 0.0;
+    return double(rate) / (best_lag + offset);
+}
+
+// F0 of the voiced 40 ms frames, half a frame apart.
+std::vector<double> f0_track(const std::vector<short> &pcm, int rate)
+{
+    const std::size_t frame = static_cast<std::size_t>(rate / 25);
+    std::vector<double> track;
+    for (std::size_t start = 0; start + frame <= pcm.size(); start += frame / 2) {
+        if (const double f0 = frame_f0(pcm, start, frame, rate); f0 > 0.0)
+            track.push_back(f0);
+    }
+    return track;
+}
+
+// Median F0 of the voiced frames, and their mean spectral centroid (from the zero-crossing
+// density of the first difference, a cheap stand-in).
 void measure(const std::vector<short> &pcm, int rate, double &f0, double &centroid)
 {
     const std::size_t frame = static_cast<std::size_t>(rate / 25);
     std::vector<double> pitches;
     double crossings = 0.0;
-    int voiced = 0;
     for (std::size_t start = 0; start + frame <= pcm.size(); start += frame / 2) {
-        const double level = pcm::rms(pcm, start, start + frame);
-        if (level < 800.0)
+        const double pitch = frame_f0(pcm, start, frame, rate);
+        if (pitch <= 0.0)
             continue;
-        const int min_lag = rate / 600;
-        const int max_lag = rate / 60;
-        double best = 0.0;
-        int best_lag = 0;
-        double energy = 0.0;
-        for (std::size_t i = start; i < start + frame; ++i)
-            energy += double(pcm[i]) * pcm[i];
-        for (int lag = min_lag; lag <= max_lag; ++lag) {
-            double sum = 0.0;
-            for (std::size_t i = start; i + static_cast<std::size_t>(lag) < start + frame; ++i)
-                sum += double(pcm[i]) * pcm[i + static_cast<std::size_t>(lag)];
-            if (sum > best) {
-                best = sum;
-                best_lag = lag;
-            }
-        }
-        if (best_lag == 0 || best_lag == max_lag || best < 0.4 * energy)
-            continue;
-        // A parabola through the peak and its neighbours refines the lag below one sample.
-        const auto correlation = [&](int lag) {
-            double sum = 0.0;
-            for (std::size_t i = start; i + static_cast<std::size_t>(lag) < start + frame; ++i)
-                sum += double(pcm[i]) * pcm[i + static_cast<std::size_t>(lag)];
-            return sum;
-        };
-        const double left = correlation(best_lag - 1);
-        const double right = correlation(best_lag + 1);
-        const double curvature = left - 2.0 * best + right;
-        const double offset = curvature < 0.0 ? 0.5 * (left - right) / curvature : 0.0;
-        pitches.push_back(double(rate) / (best_lag + offset));
+        pitches.push_back(pitch);
         int zc = 0;
         for (std::size_t i = start + 2; i < start + frame; ++i) {
             const int d1 = pcm[i] - pcm[i - 1];
@@ -119,11 +138,36 @@ void measure(const std::vector<short> &pcm, int rate, double &f0, double &centro
                 ++zc;
         }
         crossings += double(zc) * rate / (2.0 * double(frame));
-        ++voiced;
     }
+    const std::size_t voiced = pitches.size();
     std::sort(pitches.begin(), pitches.end());
-    f0 = pitches.empty() ? 0.0 : pitches[pitches.size() / 2];
-    centroid = voiced > 0 ? crossings / voiced : 0.0;
+    f0 = pitches.empty() ? 0.0 : pitches[voiced / 2];
+    centroid = voiced > 0 ? crossings / double(voiced) : 0.0;
+}
+
+// Start, middle and end F0 (means of the first, middle and last fifth) of one syllable.
+struct Contour {
+    double start = 0.0;
+    double middle = 0.0;
+    double end = 0.0;
+};
+
+Contour contour(const EngineClient &engine, const char *voice, const char *syllable)
+{
+    const auto result = engine.synthesise(session_params({{"vcn", voice}, {"tte", "UTF8"}, {"aue", "raw"}}), syllable);
+    const std::vector<double> track = f0_track(result.pcm, 16000);
+    const std::size_t n = track.size();
+    const auto mean = [&track](std::size_t from, std::size_t to) {
+        double sum = 0.0;
+        for (std::size_t i = from; i < to; ++i)
+            sum += track[i];
+        return sum / double(to - from);
+    };
+    if (n < 10)
+        return {};
+    const Contour c{mean(0, n / 5), mean(2 * n / 5, 3 * n / 5), mean(n - n / 5, n)};
+    qInfo("%-8s %s  F0 %5.0f %5.0f %5.0f Hz", voice, syllable, c.start, c.middle, c.end);
+    return c;
 }
 
 } // namespace
@@ -226,6 +270,49 @@ void TestEngineVoices::voices_fitTheirDescriptions()
     }
     QVERIFY(
         std::any_of(m_heard.begin(), m_heard.end(), [](const Heard &h) { return h.description.contains(u"童声"); }));
+}
+
+void TestEngineVoices::allVoices_giveDistinctAudioForOneText()
+{
+    QHash<QByteArray, QString> heard;
+    for (const auto &engine_type : voices::engine_types()) {
+        for (const auto &voice : engine_type.voices) {
+            const auto result = m_engine.synthesise(
+                session_params({{"vcn", voice.id}, {"tte", "UTF8"}, {"aue", "raw"}}), "这是一个测试，voice test 2个。");
+            QCOMPARE(result.audio_error, QTTS_SUCCESS);
+            const QByteArray audio(reinterpret_cast<const char *>(result.pcm.data()),
+                                   static_cast<qsizetype>(result.pcm.size() * 2));
+            const QByteArray digest = QCryptographicHash::hash(audio, QCryptographicHash::Sha256);
+            const QString id = QString::fromLatin1(voice.id);
+            QVERIFY2(!heard.contains(digest), qPrintable(id + u" sounds exactly like "_qs + heard.value(digest)));
+            heard.insert(digest, id);
+        }
+    }
+    QCOMPARE(heard.size(), 41);
+}
+
+void TestEngineVoices::dialectVoices_sayTheirDialectsTones()
+{
+    // 妈 麻 马 骂: one syllable of each Mandarin tone.
+    const char *syllables[] = {"妈", "麻", "马", "骂"};
+    std::map<std::string, std::vector<Contour>> heard;
+    for (const char *voice : {"vixy", "vixr", "vixying"}) {
+        for (const char *syllable : syllables)
+            heard[voice].push_back(contour(m_engine, voice, syllable));
+    }
+    const auto &mandarin = heard["vixy"];
+    const auto &chengdu = heard["vixr"];
+    const auto &xian = heard["vixying"];
+    // Mandarin's third tone dips and rises at the end; Chengdu's 上声 53 falls from high.
+    QVERIFY(mandarin[2].end > mandarin[2].middle);
+    QVERIFY(chengdu[2].end < 0.95 * chengdu[2].start);
+    QVERIFY(chengdu[2].start > chengdu[0].start);
+    // Chengdu's 阳平 21 lies below its 阴平 55, where Mandarin's 35 rises to it.
+    QVERIFY(chengdu[1].middle < 0.9 * chengdu[0].middle);
+    QVERIFY(mandarin[1].end > mandarin[1].start);
+    // Xi'an's 阴平 21 lies below its 阳平 24; in Mandarin 阴平 55 is the higher one.
+    QVERIFY(xian[0].middle < xian[1].middle);
+    QVERIFY(mandarin[0].middle > mandarin[1].middle);
 }
 
 QTEST_GUILESS_MAIN(TestEngineVoices)

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <dlfcn.h>
 #include <set>
 #include <thread>
 
@@ -19,7 +20,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
 
-    void library_exportsExactlyTheSixFunctions();
+    void library_exportsTheSixFunctionsAndTheReadingPreview();
+    void textReading_reportsTheLengthItNeeds();
     void init_rejectsBadConfiguration_data();
     void init_rejectsBadConfiguration();
     void init_startsOnceUntilFini();
@@ -99,7 +101,7 @@ void TestQttsApi::cleanupTestCase()
     m_engine.fini();
 }
 
-void TestQttsApi::library_exportsExactlyTheSixFunctions()
+void TestQttsApi::library_exportsTheSixFunctionsAndTheReadingPreview()
 {
     QProcess nm;
     nm.start(QStringLiteral("nm"),
@@ -110,7 +112,32 @@ void TestQttsApi::library_exportsExactlyTheSixFunctions()
         names << line.section(u' ', -1);
     names.sort();
     QCOMPARE(names, QStringList({u"QTTSAudioGet"_qs, u"QTTSFini"_qs, u"QTTSInit"_qs, u"QTTSSessionBegin"_qs,
-                                 u"QTTSSessionEnd"_qs, u"QTTSTextPut"_qs}));
+                                 u"QTTSSessionEnd"_qs, u"QTTSTextPut"_qs, u"QTTSTextReading"_qs}));
+}
+
+void TestQttsApi::textReading_reportsTheLengthItNeeds()
+{
+    void *library = dlopen(ENGINE_FILE, RTLD_NOW);
+    QVERIFY(library != nullptr);
+    const auto text_reading = reinterpret_cast<QTTSTextReadingFunc>(dlsym(library, "QTTSTextReading"));
+    QVERIFY(text_reading != nullptr);
+    const QByteArray params = session_params({{"vcn", "xiaoyan"}, {"tte", "GBK"}});
+    const QByteArray text("\xc4\xe3\xba\xc3\xa3\xac"); // 你好， in GBK
+    const QByteArray expected("ni2 hao3 \xa3\xac");    // the comma stays, in GBK
+    unsigned int length = 0;
+    QCOMPARE(text_reading(params.constData(), text.constData(), 6, nullptr, &length), QTTS_ERROR_BUFFER_TOO_SMALL);
+    QCOMPARE(length, static_cast<unsigned int>(expected.size()));
+    QByteArray buffer(expected.size() + 1, '\xff');
+    length = static_cast<unsigned int>(expected.size()); // no room for the zero
+    QCOMPARE(text_reading(params.constData(), text.constData(), 6, buffer.data(), &length),
+             QTTS_ERROR_BUFFER_TOO_SMALL);
+    QCOMPARE(buffer.at(0), '\xff');
+    length = static_cast<unsigned int>(buffer.size());
+    QCOMPARE(text_reading(params.constData(), text.constData(), 6, buffer.data(), &length), QTTS_SUCCESS);
+    QCOMPARE(QByteArray(buffer.constData()), expected);
+    QCOMPARE(text_reading(params.constData(), nullptr, 6, buffer.data(), &length), QTTS_ERROR_NULL_ARGUMENT);
+    QCOMPARE(text_reading("vcn=nobody", text.constData(), 6, buffer.data(), &length), QTTS_ERROR_INVALID_PARAMS);
+    dlclose(library);
 }
 
 void TestQttsApi::init_rejectsBadConfiguration_data()

@@ -54,6 +54,7 @@ private slots:
     void longText_becomesOneWavOfItsPieces();
     void batch_writesOneWavPerFile();
     void errors_exitWithTheirCodes();
+    void reading_printsThePinyinWithTheUsersReadings();
 
 private:
     int say(const QStringList &arguments, const QByteArray &input = {}, const QByteArray &script = {});
@@ -62,6 +63,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_stderr;
+    QByteArray m_stdout;
 };
 
 void TestLumenoSay::init()
@@ -86,6 +88,7 @@ int TestLumenoSay::say(const QStringList &arguments, const QByteArray &input, co
     env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
     if (!script.isNull())
         env.insert(QStringLiteral("SCRIPTED_ENGINE"), QString::fromLatin1(script));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
     process.setProcessEnvironment(env);
     process.start(path(QStringLiteral("lumeno-say")), arguments);
     process.write(input);
@@ -93,6 +96,7 @@ int TestLumenoSay::say(const QStringList &arguments, const QByteArray &input, co
     if (!process.waitForFinished(120000))
         return -1;
     m_stderr = process.readAllStandardError();
+    m_stdout = process.readAllStandardOutput();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
@@ -202,6 +206,21 @@ void TestLumenoSay::errors_exitWithTheirCodes()
     QVERIFY(copy_into(QStringLiteral(CODEC_FILE), path(QStringLiteral("system"))));
     QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("x.wav")), QStringLiteral("x")}, {}, "init=10106"), 5);
     QVERIFY(!QFile::exists(path(QStringLiteral("x.wav"))));
+}
+
+void TestLumenoSay::reading_printsThePinyinWithTheUsersReadings()
+{
+    QCOMPARE(say({QStringLiteral("--reading"), QStringLiteral("他在银行工作，请重新开始。")}), 0);
+    QCOMPARE(QString::fromUtf8(m_stdout), u"ta1 zai4 yin2 hang2 gong1 zuo4 ， qing3 chong2 xin1 kai1 shi3 。\n"_qs);
+
+    QVERIFY(QDir().mkpath(path(QStringLiteral("config/lumeno"))));
+    write(QStringLiteral("config/lumeno/readings.txt"), "# mine\n银行 yin2 xing2\n工作 gong1\n");
+    QCOMPARE(say({QStringLiteral("--reading"), QStringLiteral("--voice"), QStringLiteral("vixl"),
+                  QStringLiteral("在银行工作")}),
+             0);
+    // The user's word wins; its bad line is named and skipped; 台普 says zai, zuo as they are.
+    QCOMPARE(QString::fromUtf8(m_stdout), u"zai4 yin2 xing2 gong1 zuo4\n"_qs);
+    QVERIFY2(m_stderr.contains("readings.txt: line 3:"), m_stderr.constData());
 }
 
 QTEST_GUILESS_MAIN(TestLumenoSay)

@@ -1,0 +1,20 @@
+#pragma once
+
+// The user's reading dictionary: a UTF-8 file "word pinyin" per line in the user's
+// configuration folder, read by the engine so the window and lumeno-say hear the same.
+
+#include "reading_dictionary.h"
+
+#include <memory>
+#include <string>
+
+namespace speech {
+
+// $XDG_CONFIG_HOME/lumeno/readings.txt, or ~/.config/lumeno/readings.txt.
+std::string user_readings_path();
+
+// The file's readings, read again whenever it changes (empty when there is none). Each skipped
+// line is written to standard error once per reading of the file, with its line number.
+std::shared_ptr<const UserReadings> current_user_readings();
+
+} // namespace speech

@@ -1,0 +1,105 @@
+#!/usr/bin/env node
+// Regenerates engines/data/readings.txt, the engine's word and character readings, from the
+// MIT-licensed npm package "pinyin" (its phrase dictionary of about 41 000 words and its
+// character dictionary) and the word list of the MIT-licensed segmenter it bundles
+// (segmentit: its words of two to four characters, there for the engine's word
+// segmentation). Words read as their characters are stored without a reading. Only needed
+// when the table is refreshed; the build uses the committed table.
+//
+//   node scripts/make_reading_table.js [PACKAGE_DIR]
+//
+// PACKAGE_DIR is an unpacked pinyin@4.0.0 ("npm pack pinyin@4.0.0 && tar xzf pinyin-4.0.0.tgz");
+// without it the script runs npm pack in a temporary folder. The package ships its sources,
+// dictionaries included, inside the source map of its CommonJS build, which is where they are
+// read from. engines/data/reading_overrides.txt is applied last.
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { execFileSync } = require('child_process');
+
+const repo = path.resolve(__dirname, '..');
+const out = path.join(repo, 'engines', 'data', 'readings.txt');
+const overrides = path.join(repo, 'engines', 'data', 'reading_overrides.txt');
+
+function packageDir() {
+  if (process.argv[2]) return process.argv[2];
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'pinyin-'));
+  execFileSync('npm', ['pack', 'pinyin@4.0.0'], { cwd: dir, stdio: 'ignore' });
+  execFileSync('tar', ['xzf', 'pinyin-4.0.0.tgz'], { cwd: dir });
+  return path.join(dir, 'package');
+}
+
+function sources(dir) {
+  const map = JSON.parse(fs.readFileSync(path.join(dir, 'lib', 'cjs', 'pinyin.js.map'), 'utf8'));
+  const find = (name) => map.sourcesContent[map.sources.findIndex((s) => s.endsWith(name))];
+  return { zi: find('data/dict-zi.ts'), phrases: find('data/phrases-dict.ts'), words: find('segmentit.js') };
+}
+
+// "lǜ" → "lv4", "men" → "men5"; null for what is no Mandarin syllable (letters, "ň").
+const marks = { ā: 'a1', á: 'a2', ǎ: 'a3', à: 'a4', ē: 'e1', é: 'e2', ě: 'e3', è: 'e4', ī: 'i1', í: 'i2',
+  ǐ: 'i3', ì: 'i4', ō: 'o1', ó: 'o2', ǒ: 'o3', ò: 'o4', ū: 'u1', ú: 'u2', ǔ: 'u3', ù: 'u4', ǖ: 'v1',
+  ǘ: 'v2', ǚ: 'v3', ǜ: 'v4', ü: 'v0', ê: 'e0' };
+function numbered(syllable) {
+  let tone = 5;
+  let plain = '';
+  for (const c of syllable.normalize('NFC')) {
+    const m = marks[c];
+    if (m) {
+      plain += m[0];
+      if (m[1] !== '0') tone = Number(m[1]);
+    } else if (c >= 'a' && c <= 'z') {
+      plain += c;
+    } else {
+      return null;
+    }
+  }
+  return /^[a-z]+$/.test(plain) && /[aeiouv]/.test(plain) ? plain + tone : null;
+}
+
+const isHan = (c) => /\p{Script=Han}/u.test(c);
+
+// 一 and 不 are stored in their own tones: the engine's tone sandhi changes them in context.
+function citation(chars, syllables) {
+  return syllables.map((s, i) => (chars[i] === '一' && /^yi[1-4]$/.test(s) ? 'yi1'
+    : chars[i] === '不' && /^bu[24]$/.test(s) ? 'bu4' : s));
+}
+
+const table = new Map();
+const { zi, phrases, words } = sources(packageDir());
+for (const m of zi.matchAll(/dict\[0x([0-9a-f]+)\] = "([^"]+)"/g)) {
+  const char = String.fromCodePoint(parseInt(m[1], 16));
+  const reading = numbered(m[2].split(',')[0]);
+  if (isHan(char) && reading) table.set(char, citation([char], [reading]).join(' '));
+}
+for (const m of phrases.matchAll(/^"([^"]+)": (\[.*\]),$/gm)) {
+  const chars = [...m[1]];
+  const readings = JSON.parse(m[2]).map((alternatives) => numbered(alternatives[0]));
+  if (chars.length < 2 || !chars.every(isHan) || readings.length !== chars.length || readings.includes(null))
+    continue;
+  table.set(m[1], citation(chars, readings).join(' '));
+}
+for (const line of fs.readFileSync(overrides, 'utf8').split('\n')) {
+  const fields = line.replace(/#.*/, '').trim().split(/\s+/);
+  if (fields.length >= 2) table.set(fields[0], fields.slice(1).join(' '));
+}
+// The segmenter's words (those it has seen at all), read as their characters.
+const explicit = new Set(table.keys());
+for (const m of words.matchAll(/(?<=^|\\n|\n|")(\p{Script=Han}{2,4})\|0x[0-9a-f]+\|(\d+)/gmu)) {
+  if (Number(m[2]) > 0 && !table.has(m[1]) && [...m[1]].every((c) => table.has(c)))
+    table.set(m[1], '');
+}
+// Readings from the dictionaries stay written out even where they equal their characters':
+// the engine treats a word without a reading as "characters, 子 at the end a suffix".
+for (const [word, reading] of table) {
+  if (reading === '' && explicit.has(word)) throw new Error(`${word}: lost its reading`);
+}
+
+// Sorted by UTF-8 bytes, the order the engine's binary search compares in.
+const keys = [...table.keys()].sort((a, b) => Buffer.compare(Buffer.from(a), Buffer.from(b)));
+const header = '# Word and character readings for the speech engine: WORD<TAB>pinyin with tone digits (5 = neutral);\n'
+  + '# an empty reading: the word is read as its characters (a final 子 as a suffix).\n'
+  + '# Generated by scripts/make_reading_table.js from the npm packages pinyin 4.0.0 and segmentit (MIT, see\n'
+  + '# readings.LICENSE) with reading_overrides.txt applied. Do not edit by hand.\n';
+fs.writeFileSync(out, header + keys.map((k) => `${k}\t${table.get(k)}\n`).join(''));
+console.log(`${keys.length} entries written to ${path.relative(repo, out)}`);
