@@ -13,6 +13,8 @@ packages=(
   libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
   # tests: window, fonts, independent audio readers
   xvfb xauth xdotool fonts-wqy-zenhei sox python3
+  # the screenshot of the window (scripts/screenshot.sh)
+  x11-apps netpbm
 )
 
 missing=()

@@ -3,10 +3,7 @@
 #include "app/process_state.h"
 #include "platform/gbk.h"
 #include "platform/library_deploy.h"
-
-#include <QFile>
-#include <cstdio>
-#include <cstdlib>
+#include "platform/unresolved_operation.h"
 
 namespace {
 
@@ -123,15 +120,7 @@ const MscApi &TtsEngine::api(const char *operation)
 
 bool TtsEngine::load(const char *operation)
 {
-    const QString candidates[] = {in_folder(m_folders.program, kEngineLibrary),
-                                  in_folder(m_folders.system, kEngineLibrary), QString::fromLatin1(kEngineLibrary)};
-    for (const QString &candidate : candidates) {
-        // A folder path that does not exist would make dlopen search elsewhere; skip it.
-        if (candidate.contains(u'/') && !QFile::exists(candidate))
-            continue;
-        if (m_library.open(candidate))
-            break;
-    }
+    m_library.open_first(QString::fromLatin1(kEngineLibrary), {m_folders.program, m_folders.system});
     const char *missing = m_library.is_open() ? nullptr : operation;
     const auto resolve = [this, &missing](auto &slot, const char *name) {
         slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(m_library.resolve(name));
@@ -144,15 +133,7 @@ bool TtsEngine::load(const char *operation)
     resolve(m_api.audio_get, "QTTSAudioGet");
     resolve(m_api.session_end, "QTTSSessionEnd");
     resolve(m_api.fini, "QTTSFini");
-    if (missing != nullptr) {
-        const QString caption = QStringLiteral("运行时出错!");
-        const QString text = QStringLiteral("错误信息：\n无法找到指定DLL库文件“%1”中的输出命令“%2”")
-                                 .arg(QString::fromLatin1(kEngineLibrary), QString::fromLatin1(missing));
-        std::fprintf(stderr, "%s\n%s\n", caption.toUtf8().constData(), text.toUtf8().constData());
-        std::fflush(stderr);
-        if (m_fatal)
-            m_fatal(caption, text);
-        std::exit(-1);
-    }
+    if (missing != nullptr)
+        end_with_unresolved_operation(kEngineLibrary, missing, m_fatal);
     return true;
 }
