@@ -73,6 +73,8 @@ private:
 
 void TestSkinnedWindow::initTestCase()
 {
+    m_f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_f.window.get()));
     for (QWidget *w : m_f.window->findChildren<QWidget *>())
         m_unskinned.insert(w, w->geometry());
     const SkinImages images = carried_skin_images();
@@ -82,15 +84,14 @@ void TestSkinnedWindow::initTestCase()
     m_f.window->set_skin_attach([&] { QCOMPARE(loader.attach(images.skin, {}, 0, 0, 0), 0); });
     m_f.window->on_created();
     QVERIFY(!qApp->styleSheet().isEmpty());
-    m_f.window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_f.window.get()));
 }
 
 void TestSkinnedWindow::controls_keepTheirDesignedGeometry()
 {
     for (auto it = m_unskinned.cbegin(); it != m_unskinned.cend(); ++it) {
-        if (!it.key()->objectName().isEmpty())
-            QVERIFY2(it.key()->geometry() == it.value(), qPrintable(it.key()->objectName()));
+        const QString name = it.key()->objectName();
+        if (!name.isEmpty() && !name.startsWith(QStringLiteral("qt_")))
+            QVERIFY2(it.key()->geometry() == it.value(), qPrintable(name));
     }
     QCOMPARE(m_f.window->size(), QSize(665, 453));
 }
