@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -104,7 +105,10 @@ int apply_skin(const SkinData &skin, int hue, int saturation, int brightness)
     for (const Colour &c : colours)
         set_role(palette, c.name, QColor(c.red, c.green, c.blue, c.alpha));
 
-    if (style)
+    // Each change below restyles every widget, so an equal style is not set again.
+    const bool same_style =
+        style && std::strcmp(style->metaObject()->className(), QApplication::style()->metaObject()->className()) == 0;
+    if (style && !same_style)
         QApplication::setStyle(style.release()); // the application owns it from here
     QApplication::setPalette(palette);
     if (skin.font_pixels > 0) {
