@@ -11,7 +11,6 @@ namespace {
 constexpr std::array<std::uint8_t, 4> kMagic = {0x2E, 0x53, 0x48, 0x45};
 constexpr std::uint16_t kVersion = 1;
 constexpr std::size_t kHeaderSize = 12;
-constexpr std::size_t kSectionHeaderSize = 8;
 
 constexpr std::string_view kStyleTag = "STYL";
 constexpr std::string_view kFontTag = "FONT";
