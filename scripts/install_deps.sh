@@ -17,6 +17,8 @@ packages=(
   libcpp-httplib-dev libsqlite3-dev fonts-dejavu-core
   # the Debian package: dependencies from the binaries, checks of the desktop files
   dpkg-dev file desktop-file-utils appstream
+  # the screenshot of the window (scripts/screenshot.sh)
+  x11-apps netpbm
 )
 
 missing=()

@@ -5,6 +5,8 @@
 #include "engine/tts_engine.h"
 #include "platform/message_box.h"
 #include "settings/settings_location.h"
+#include "skin/carried_skin.h"
+#include "skin/skin_loader.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,10 +19,16 @@ int main(int argc, char *argv[])
     QDir::setCurrent(program_folder);
 
     ProcessState state;
-    TtsEngine engine(carried_engine_images(), LibraryFolders::for_program(program_folder));
+    const LibraryFolders folders = LibraryFolders::for_program(program_folder);
+    TtsEngine engine(carried_engine_images(), folders);
     engine.set_fatal_handler(message_box::fatal);
+    const SkinImages skin_images = carried_skin_images();
+    SkinLoader skin(skin_images.library, folders.system, folders.program);
+    skin.set_fatal_handler(message_box::fatal);
 
     MainWindow window(state, engine, settings_file_path(program_folder));
+    // The result is of no concern: an unskinned window works just the same.
+    window.set_skin_attach([&skin, &skin_images] { skin.attach(skin_images.skin, {}, 0, 0, 0); });
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         window.move(MainWindow::centred_position(screen->size()));
     window.on_created();

@@ -70,11 +70,12 @@ QComboBox *combo(QWidget *parent, const char16_t *name, QRect r)
     return c;
 }
 
-QLabel *panel(QStatusBar *bar, const char16_t *text, int width)
+// Status bar panels sit at their designed boundaries, outside the bar's own layout (which
+// would add its spacing between them); the last one takes the rest of the bar.
+QLabel *panel(QStatusBar *bar, const char16_t *text, int left, int width)
 {
     auto *l = new QLabel(QString::fromUtf16(text), bar);
-    if (width > 0)
-        l->setFixedWidth(width);
+    l->setGeometry(left, 0, width, kStatusHeight);
     l->setFocusPolicy(Qt::NoFocus);
     return l;
 }
@@ -161,13 +162,11 @@ void MainWindow::build_controls()
     c.status_bar->setSizeGripEnabled(false);
     c.status_bar->setFixedHeight(kStatusHeight);
     c.status_bar->setFocusPolicy(Qt::NoFocus);
-    c.status_bar->addWidget(panel(c.status_bar, u"当前状态：", 70));
-    c.status_panel = panel(c.status_bar, u"", 200);
+    panel(c.status_bar, u"当前状态：", 0, 70);
+    c.status_panel = panel(c.status_bar, u"", 70, 200);
     c.status_panel->setObjectName(QStringLiteral("状态条1_状态"));
-    c.status_bar->addWidget(c.status_panel);
-    c.status_bar->addWidget(panel(c.status_bar, u"软件官网：", 70));
-    c.address_panel = panel(c.status_bar, kWebAddress, 0);
-    c.status_bar->addWidget(c.address_panel, 1);
+    panel(c.status_bar, u"软件官网：", kFeedbackArea, 70);
+    c.address_panel = panel(c.status_bar, kWebAddress, 340, kClientWidth - 340);
     c.status_bar->installEventFilter(this);
     setStatusBar(c.status_bar);
 

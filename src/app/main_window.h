@@ -42,6 +42,8 @@ public:
     // What a press on the left part of the status bar opens: the feedback window, unless a
     // test attaches something else.
     void set_feedback_opener(std::function<void()> opener) { m_open_feedback = std::move(opener); }
+    // The first start-up step: attaching the skin (the program attaches its built-in one).
+    void set_skin_attach(std::function<void()> attach) { m_attach_skin = std::move(attach); }
 
 signals:
     // Every text written to the status panel, in order (assistive tools and tests follow it).
@@ -60,6 +62,7 @@ private:
     QString m_config_path;
     Controls m_controls;
     std::function<void()> m_open_feedback;
+    std::function<void()> m_attach_skin;
     bool m_closed = false;
 
     struct Modules;

@@ -51,6 +51,8 @@ void MainWindow::wire_events()
 
 void MainWindow::on_created()
 {
+    if (m_attach_skin)
+        m_attach_skin();
     m_state.version_text = "1.0";
     // The designed caption already carries the version, so it is built from the product name.
     setWindowTitle(kProductName + u'V' + QString::fromLatin1(m_state.version_text));

@@ -4,10 +4,7 @@
 #include "engine/engine_text.h"
 #include "platform/gbk.h"
 #include "platform/library_deploy.h"
-
-#include <QFile>
-#include <cstdio>
-#include <cstdlib>
+#include "platform/unresolved_operation.h"
 
 namespace {
 
@@ -137,15 +134,7 @@ bool TtsEngine::load(const char *operation)
     resolve(m_api.session_end, "QTTSSessionEnd");
     resolve(m_api.fini, "QTTSFini");
     m_api.text_reading = reinterpret_cast<decltype(m_api.text_reading)>(m_library.resolve("QTTSTextReading"));
-    if (missing != nullptr) {
-        const QString caption = QStringLiteral("运行时出错!");
-        const QString text = QStringLiteral("错误信息：\n无法找到指定DLL库文件“%1”中的输出命令“%2”")
-                                 .arg(QString::fromLatin1(kEngineLibrary), QString::fromLatin1(missing));
-        std::fprintf(stderr, "%s\n%s\n", caption.toUtf8().constData(), text.toUtf8().constData());
-        std::fflush(stderr);
-        if (m_fatal)
-            m_fatal(caption, text);
-        std::exit(-1);
-    }
+    if (missing != nullptr)
+        end_with_unresolved_operation(kEngineLibrary, missing, m_fatal);
     return true;
 }

@@ -15,6 +15,17 @@ bool SharedLibrary::open(const QString &path_or_name)
     return m_handle != nullptr;
 }
 
+bool SharedLibrary::open_first(const QString &file, const QStringList &folders)
+{
+    for (const QString &folder : folders) {
+        const QString path = folder + u'/' + file;
+        // A path that does not exist would make dlopen search elsewhere; skip it.
+        if (QFile::exists(path) && open(path))
+            return true;
+    }
+    return open(file);
+}
+
 void *SharedLibrary::resolve(const char *symbol) const
 {
     return m_handle != nullptr ? dlsym(m_handle, symbol) : nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // A shared library opened by path or by plain name (the platform's search). Closing is left
 // to process exit on purpose: code from the library may still run in threads it started.
@@ -12,6 +13,9 @@ public:
 
     // True when the library could be opened; a second call replaces nothing once open.
     bool open(const QString &path_or_name);
+    // Opens `file` from the first of `folders` that holds it, else by its plain name through
+    // the platform's search.
+    bool open_first(const QString &file, const QStringList &folders);
     bool is_open() const { return m_handle != nullptr; }
     void *resolve(const char *symbol) const;
     QString error() const { return m_error; }

@@ -25,6 +25,7 @@ private slots:
     void centredPosition_usesIntegerDivision();
     void startup_setsCaptionAndInitialisesEngineOnce();
     void startup_reportsFailedInitialisation();
+    void startup_attachesSkinBeforeAnythingElse();
     void close_withoutSession_finalisesWithoutEndingSession();
     void close_whenSessionEndFails_skipsFinalise();
     void close_isNeverRefused();
@@ -227,6 +228,24 @@ void TestMainWindow::startup_reportsFailedInitialisation()
     QCOMPARE(m_f->window->controls().status_panel->text(), QStringLiteral("初始化失败"));
     // The window is complete and usable all the same.
     QVERIFY(m_f->window->controls().start->isEnabled());
+}
+
+void TestMainWindow::startup_attachesSkinBeforeAnythingElse()
+{
+    const Controls &c = m_f->window->controls();
+    QStringList seen_at_skin;
+    int attached = 0;
+    m_f->window->set_skin_attach([&] {
+        ++attached;
+        seen_at_skin << m_f->window->windowTitle() << QString::number(c.engine_type->count())
+                     << QString::number(fake_engine::calls().size()) << c.status_panel->text();
+    });
+    m_f->window->on_created();
+    QCOMPARE(attached, 1);
+    // Designed caption, empty lists, engine untouched, nothing reported yet.
+    QCOMPARE(seen_at_skin, (QStringList{QStringLiteral("Lumeno语音合成工具V1.0"), QStringLiteral("0"),
+                                        QStringLiteral("0"), QString()}));
+    QCOMPARE(c.status_panel->text(), QStringLiteral("已成功连接服务器"));
 }
 
 void TestMainWindow::close_withoutSession_finalisesWithoutEndingSession()

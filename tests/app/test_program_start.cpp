@@ -31,6 +31,9 @@ private slots:
     void unusableCopyInSystemFolder_startsFromTheProgramFolder_data();
     void unusableCopyInSystemFolder_startsFromTheProgramFolder();
     void noCopyLoadsAnywhere_endsWithFatalError();
+    void freshStart_deploysSkinLibraryAndStarts();
+    void skinLibrary_data();
+    void skinLibrary();
 
 private:
     Start start(const QString &system_folder, const QByteArray &script = {});
@@ -175,6 +178,57 @@ void TestProgramStart::noCopyLoadsAnywhere_endsWithFatalError()
     QVERIFY2(message.contains(QStringLiteral("运行时出错!")), qPrintable(message));
     QVERIFY(message.contains(QStringLiteral("错误信息：")));
     QVERIFY(message.contains(QStringLiteral("无法找到指定DLL库文件“libmsc.so”中的输出命令“QTTSInit”")));
+}
+
+void TestProgramStart::freshStart_deploysSkinLibraryAndStarts()
+{
+    const Start s = start(path(QStringLiteral("system")));
+    QVERIFY2(!s.ended, s.error_output.constData());
+    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libSkinH_EL.so"))),
+             file_bytes::read(QStringLiteral(SKIN_LIBRARY_FILE)));
+    QVERIFY(!QFile::exists(path(QStringLiteral("program/libSkinH_EL.so"))));
+}
+
+void TestProgramStart::skinLibrary_data()
+{
+    QTest::addColumn<QByteArray>("in_system");  // at the first place; null: nothing
+    QTest::addColumn<QByteArray>("in_program"); // in the program folder; null: nothing
+    QTest::addColumn<QString>("missing");       // the operation the fatal error names; empty: it starts
+    const QByteArray skin_library = file_bytes::read(QStringLiteral(SKIN_LIBRARY_FILE));
+    QVERIFY(!skin_library.isEmpty());
+    // Of the carried size, so it is kept, but no library at all.
+    const QByteArray same_size_junk(skin_library.size(), 'j');
+    // A library, but another one: the codec.
+    const QByteArray without_attach = file_bytes::read(QStringLiteral(CODEC_FILE));
+    QTest::newRow("unloadable") << same_size_junk << QByteArray() << QStringLiteral("SkinH_AttachRes");
+    QTest::newRow("without SkinH_AttachRes") << QByteArray() << without_attach << QStringLiteral("SkinH_AttachRes");
+    QTest::newRow("program folder copy wins") << same_size_junk << skin_library << QString();
+}
+
+void TestProgramStart::skinLibrary()
+{
+    QFETCH(QByteArray, in_system);
+    QFETCH(QByteArray, in_program);
+    QFETCH(QString, missing);
+    if (!in_system.isNull())
+        QVERIFY(file_bytes::write(path(QStringLiteral("system/libSkinH_EL.so")), in_system));
+    if (!in_program.isNull())
+        QVERIFY(file_bytes::write(path(QStringLiteral("program/libSkinH_EL.so")), in_program));
+    const Start s = start(path(QStringLiteral("system")));
+    if (missing.isEmpty()) {
+        QVERIFY2(!s.ended, s.error_output.constData());
+        QVERIFY(s.trace.startsWith("QTTSInit("));
+    } else {
+        QVERIFY(s.ended);
+        QCOMPARE(s.exit_code, 255);
+        QVERIFY2(QString::fromUtf8(s.error_output)
+                     .contains(QStringLiteral("无法找到指定DLL库文件“libSkinH_EL.so”中的输出命令“%1”").arg(missing)),
+                 s.error_output.constData());
+        // Skin first: the engine was never started.
+        QVERIFY(s.trace.isEmpty());
+    }
+    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libSkinH_EL.so"))),
+             in_system.isNull() ? file_bytes::read(QStringLiteral(SKIN_LIBRARY_FILE)) : in_system);
 }
 
 QTEST_GUILESS_MAIN(TestProgramStart)

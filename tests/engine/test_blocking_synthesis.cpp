@@ -38,9 +38,9 @@ void TestBlockingSynthesis::initTestCase()
 {
     m_trace = m_dir.filePath(QStringLiteral("trace.log"));
     qputenv("LUMENO_ENGINE_TRACE", QFile::encodeName(m_trace));
-    m_engine =
-        std::make_unique<TtsEngine>(EngineImages{}, EngineFolders{m_dir.filePath(QStringLiteral("system")),
-                                                                  QFileInfo(QStringLiteral(ENGINE_FILE)).path()});
+    const LibraryFolders folders{m_dir.filePath(QStringLiteral("system")),
+                                 QFileInfo(QStringLiteral(ENGINE_FILE)).path(), {}};
+    m_engine = std::make_unique<TtsEngine>(EngineImages{}, folders);
     QCOMPARE(m_engine->start_engine(), 0);
 }
 

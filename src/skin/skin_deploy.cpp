@@ -1,0 +1,29 @@
+#include "skin/skin_deploy.h"
+
+#include "platform/file_replace.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+bool write_library(const QString &path, QByteArrayView image)
+{
+    if (QFileInfo(path).isDir() || !replace_file(path, image))
+        return false;
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                                    | QFileDevice::ExeOther);
+    return true;
+}
+
+} // namespace
+
+SkinDeployResult deploy_skin_library(QByteArrayView image, const QString &first_place, const QString &program_place)
+{
+    const QFileInfo existing(first_place);
+    if (existing.isFile() && existing.size() == image.size())
+        return SkinDeployResult::KeptExisting;
+    if (write_library(first_place, image))
+        return SkinDeployResult::WrittenToFirstPlace;
+    return write_library(program_place, image) ? SkinDeployResult::WrittenToProgramFolder : SkinDeployResult::Failed;
+}

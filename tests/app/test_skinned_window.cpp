@@ -1,0 +1,184 @@
+#include "skin/carried_skin.h"
+#include "skin/skin_loader.h"
+#include "window_fixture.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionGroupBox>
+#include <QTest>
+
+namespace {
+
+int text_width(const QWidget *widget, const QString &text)
+{
+    return widget->fontMetrics().horizontalAdvance(text);
+}
+
+// The room a label leaves its text, as QLabel lays it out.
+int label_room(const QLabel *label)
+{
+    const int indent = label->indent() >= 0      ? label->indent()
+                       : label->frameWidth() > 0 ? label->fontMetrics().horizontalAdvance(u'x') / 2
+                                                 : 0;
+    return label->contentsRect().width() - 2 * label->margin() - indent;
+}
+
+QString describe(const QWidget *w, const QString &text, int needed, int room)
+{
+    return QStringLiteral("%1 \"%2\": needs %3 px, has %4").arg(w->objectName(), text).arg(needed).arg(room);
+}
+
+// The first item the closed list would show cut, described; empty when all fit.
+QString first_cut_item(const QComboBox *combo)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = false;
+    option.subControls = QStyle::SC_All;
+    const int room =
+        combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo).width();
+    for (int i = 0; i < combo->count(); ++i) {
+        const int needed = text_width(combo, combo->itemText(i));
+        if (needed > room)
+            return describe(combo, combo->itemText(i), needed, room);
+    }
+    return {};
+}
+
+} // namespace
+
+// The real program's skin on the window, rendered offscreen: nothing moved, nothing cut.
+class TestSkinnedWindow final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void controls_keepTheirDesignedGeometry();
+    void labelsAndCaptions_showTheirWholeText();
+    void comboBoxes_showEveryItemWhole();
+    void openLists_areAtMost160PixelsAndScroll();
+    void statusPanels_sitAtTheirDesignedBoundaries();
+
+private:
+    WindowFixture m_f;
+    QHash<QWidget *, QRect> m_unskinned;
+};
+
+void TestSkinnedWindow::initTestCase()
+{
+    m_f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_f.window.get()));
+    for (QWidget *w : m_f.window->findChildren<QWidget *>())
+        m_unskinned.insert(w, w->geometry());
+    const SkinImages images = carried_skin_images();
+    SkinLoader loader(images.library, m_f.dir.filePath(QStringLiteral("system")),
+                      m_f.dir.filePath(QStringLiteral("program")));
+    QVERIFY(QDir().mkpath(m_f.dir.filePath(QStringLiteral("system"))));
+    m_f.window->set_skin_attach([&] { QCOMPARE(loader.attach(images.skin, {}, 0, 0, 0), 0); });
+    m_f.window->on_created();
+    QVERIFY(!qApp->styleSheet().isEmpty());
+}
+
+void TestSkinnedWindow::controls_keepTheirDesignedGeometry()
+{
+    for (auto it = m_unskinned.cbegin(); it != m_unskinned.cend(); ++it) {
+        const QString name = it.key()->objectName();
+        if (!name.isEmpty() && !name.startsWith(QStringLiteral("qt_")))
+            QVERIFY2(it.key()->geometry() == it.value(), qPrintable(name));
+    }
+    QCOMPARE(m_f.window->size(), QSize(665, 453));
+}
+
+void TestSkinnedWindow::labelsAndCaptions_showTheirWholeText()
+{
+    const Controls &c = m_f.window->controls();
+    int checked = 0;
+    for (const QLabel *label : m_f.window->findChildren<QLabel *>()) {
+        if (qobject_cast<QGroupBox *>(label->parent()) == nullptr && label->parent() != c.status_bar)
+            continue;
+        const int needed = text_width(label, label->text());
+        QVERIFY2(needed <= label_room(label), qPrintable(describe(label, label->text(), needed, label_room(label))));
+        ++checked;
+    }
+    QCOMPARE(checked, 12 + 4);
+    for (QPushButton *button : {c.clear, c.paste, c.import_txt, c.stop, c.defaults, c.start, c.save}) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+        const int needed = text_width(button, button->text());
+        QVERIFY2(needed <= room, qPrintable(describe(button, button->text(), needed, room)));
+    }
+    // The start button says "正在合成" while a run is busy.
+    QVERIFY(text_width(c.start, QStringLiteral("正在合成")) <= text_width(c.start, c.start->text()));
+    for (QGroupBox *group : m_f.window->findChildren<QGroupBox *>()) {
+        QStyleOptionGroupBox option;
+        option.initFrom(group);
+        option.text = group->title();
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        const int room =
+            group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group).width();
+        const int needed = text_width(group, group->title());
+        QVERIFY2(needed <= room, qPrintable(describe(group, group->title(), needed, room)));
+    }
+}
+
+void TestSkinnedWindow::comboBoxes_showEveryItemWhole()
+{
+    const QList<QComboBox *> combos = m_f.window->findChildren<QComboBox *>();
+    QCOMPARE(combos.size(), 11);
+    for (QComboBox *combo : combos) {
+        QVERIFY2(combo->count() > 0, qPrintable(combo->objectName()));
+        QVERIFY2(first_cut_item(combo).isEmpty(), qPrintable(first_cut_item(combo)));
+    }
+    // Every voice list of every engine type, not only the first one shown.
+    QComboBox *engine_type = m_f.window->controls().engine_type;
+    QComboBox *voice = m_f.window->controls().voice;
+    for (int type = 1; type < engine_type->count(); ++type) {
+        engine_type->setCurrentIndex(type);
+        emit engine_type->activated(type);
+        QVERIFY2(first_cut_item(voice).isEmpty(), qPrintable(first_cut_item(voice)));
+    }
+}
+
+void TestSkinnedWindow::openLists_areAtMost160PixelsAndScroll()
+{
+    for (QComboBox *combo : m_f.window->findChildren<QComboBox *>()) {
+        combo->showPopup();
+        QAbstractItemView *view = combo->view();
+        QWidget *popup = view->window();
+        QVERIFY(QTest::qWaitForWindowExposed(popup));
+        const QString name = combo->objectName();
+        QVERIFY2(popup->height() + combo->height() <= 160, qPrintable(name));
+        QVERIFY2(popup->height() <= 160, qPrintable(name));
+        // Room for each open item's text, as the list lays it out.
+        for (int i = 0; i < combo->count(); ++i) {
+            const QModelIndex index = view->model()->index(i, 0);
+            QVERIFY2(view->sizeHintForIndex(index).width() <= view->viewport()->width(),
+                     qPrintable(name + u' ' + combo->itemText(i)));
+        }
+        const bool all_fit = combo->count() <= combo->maxVisibleItems();
+        QVERIFY2(all_fit || view->verticalScrollBar()->maximum() > 0, qPrintable(name));
+        combo->hidePopup();
+    }
+}
+
+void TestSkinnedWindow::statusPanels_sitAtTheirDesignedBoundaries()
+{
+    const QStatusBar *bar = m_f.window->controls().status_bar;
+    QList<int> lefts;
+    for (const QLabel *panel : bar->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
+        lefts << panel->geometry().left();
+    QCOMPARE(lefts, (QList<int>{0, 70, 270, 340}));
+    QCOMPARE(m_f.window->controls().address_panel->geometry().right(), bar->width() - 1);
+}
+
+QTEST_MAIN(TestSkinnedWindow)
+#include "test_skinned_window.moc"
