@@ -1,7 +1,7 @@
 #include "synthesis_settings.h"
 
 #include "key_value_list.h"
-#include "options/voice_table.h"
+#include "voices/voice_table.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "voice_profiles.h"
 
-#include "options/voice_table.h"
+#include "voices/voice_table.h"
 
 #include <array>
 #include <cmath>

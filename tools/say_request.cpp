@@ -1,7 +1,7 @@
 #include "say_request.h"
 
 #include "options/option_tables.h"
-#include "options/voice_table.h"
+#include "voices/voice_table.h"
 #include "platform/gbk.h"
 
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #include "options/option_tables.h"
 
-#include "options/voice_table.h"
+#include "voices/voice_table.h"
 
 #include <initializer_list>
 

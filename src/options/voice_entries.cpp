@@ -1,6 +1,6 @@
 #include "options/voice_entries.h"
 
-#include "options/voice_table.h"
+#include "voices/voice_table.h"
 #include "platform/gbk.h"
 
 #include <QString>

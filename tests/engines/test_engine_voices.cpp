@@ -2,7 +2,7 @@
 // and level, and the voices of one engine type are told apart by pitch or timbre.
 
 #include "engine_client.h"
-#include "options/voice_table.h"
+#include "voices/voice_table.h"
 #include "voice_profiles.h"
 
 #include <QCryptographicHash>

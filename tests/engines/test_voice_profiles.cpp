@@ -1,6 +1,6 @@
 // How the catalogue's voices are made with espeak-ng.
 
-#include "options/voice_table.h"
+#include "voices/voice_table.h"
 #include "voice_profiles.h"
 
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "options/voice_table.h"
+#include "voices/voice_table.h"
 
 #include <array>
 #include <cstring>
