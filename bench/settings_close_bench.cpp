@@ -5,9 +5,9 @@
 // controls, each round changing every value so the file is really rewritten, and the same for
 // the twelve keys written with one file replace each.
 
+#include "app/settings/settings_store.h"
 #include "platform/gbk.h"
 #include "settings/profile_file.h"
-#include "settings/settings_store.h"
 
 #include <QApplication>
 #include <QComboBox>

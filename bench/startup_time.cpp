@@ -5,9 +5,9 @@
 //   startup_time [runs]        (needs a display: run under xvfb-run, or QT_QPA_PLATFORM=offscreen)
 #include "app/main_window.h"
 #include "app/process_state.h"
+#include "app/settings/settings_store.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
-#include "settings/settings_store.h"
 #include "skin/carried_skin.h"
 #include "skin/skin_loader.h"
 

@@ -8,10 +8,10 @@
 //   QT_QPA_PLATFORM=offscreen LUMENO_SOUND=null synthesis_run_bench [runs-for-memory=1000]
 #include "app/main_window.h"
 #include "app/process_state.h"
+#include "app/run/synthesis_run.h"
 #include "engine/blocking_synthesis.h"
 #include "engine/carried_images.h"
 #include "engine/session_params.h"
-#include "engine/synthesis_run.h"
 #include "engine/tts_engine.h"
 #include "platform/gbk.h"
 

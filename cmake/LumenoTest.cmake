@@ -15,3 +15,12 @@ function(lumeno_add_test)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
 endfunction()
+
+# lumeno_add_script_test(NAME <name> SCRIPT <file.py> [ARGS <arguments...>] [LABELS <labels...>])
+# A Python unittest script, for the checks that are scripts themselves.
+function(lumeno_add_script_test)
+  cmake_parse_arguments(T "" "NAME;SCRIPT" "ARGS;LABELS" ${ARGN})
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME ${T_NAME} COMMAND Python3::Interpreter ${T_SCRIPT} ${T_ARGS})
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 120 LABELS "${T_LABELS}")
+endfunction()

@@ -1,6 +1,5 @@
 // lumeno-say: speaks a text from the command line, a file or standard input with the same
 // engine, voices, session parameters and WAV container as the window.
-#include "app/process_state.h"
 #include "audio/audio_player.h"
 #include "audio/wav_builder.h"
 #include "engine/blocking_synthesis.h"
@@ -11,6 +10,7 @@
 #include "say_reading.h"
 #include "say_request.h"
 #include "text/sentence_split.h"
+#include "text/text_limit.h"
 
 #include <QCoreApplication>
 #include <QDir>

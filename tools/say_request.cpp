@@ -1,8 +1,8 @@
 #include "say_request.h"
 
 #include "options/option_tables.h"
-#include "voices/voice_table.h"
 #include "platform/gbk.h"
+#include "voices/voice_table.h"
 
 #include <QCommandLineParser>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 
+#include "app/dialogs/file_dialog.h"
 #include "app/process_state.h"
 #include "app/window_modules.h"
-#include "platform/file_dialog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // Start-up, shutdown and the event bindings of the main window.
+#include "app/export/audio_export.h"
 #include "app/feedback/feedback_window.h"
 #include "app/main_window.h"
 #include "app/process_state.h"
 #include "app/window_modules.h"
-#include "audio/audio_export.h"
 #include "audio/audio_player.h"
 #include "engine/tts_engine.h"
 #include "feedback/service_address.h"

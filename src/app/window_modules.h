@@ -2,11 +2,11 @@
 
 #include "app/controls.h"
 #include "app/main_window.h"
-#include "engine/synthesis_run.h"
-#include "options/option_lists.h"
-#include "options/voice_catalogue.h"
-#include "settings/settings_store.h"
-#include "text/text_panel.h"
+#include "app/options/option_lists.h"
+#include "app/options/voice_catalogue.h"
+#include "app/run/synthesis_run.h"
+#include "app/settings/settings_store.h"
+#include "app/text/text_panel.h"
 
 struct ProcessState;
 class TtsEngine;

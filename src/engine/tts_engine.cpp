@@ -1,10 +1,10 @@
 #include "engine/tts_engine.h"
 
-#include "app/process_state.h"
 #include "engine/engine_text.h"
 #include "platform/gbk.h"
 #include "platform/library_deploy.h"
 #include "platform/unresolved_operation.h"
+#include "text/text_limit.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "options/voice_entries.h"
 
-#include "voices/voice_table.h"
 #include "platform/gbk.h"
+#include "voices/voice_table.h"
 
 #include <QString>
 

@@ -1,8 +1,13 @@
 #pragma once
 
-#include "app/process_state.h"
-
+#include <QByteArray>
 #include <QList>
+
+// One voice of the voice list: what the list shows and the id the engine is given.
+struct VoiceEntry {
+    QByteArray display_text; // GBK, name + "(" + description + ")"
+    QByteArray voice_id;     // GBK, letter case significant
+};
 
 // The voices of the engine type at this position of the engine type list, in list order, as
 // the voice list shows them: name + "(" + description + ")", description brackets kept.

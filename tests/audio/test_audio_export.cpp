@@ -1,10 +1,10 @@
-#include "audio/audio_export.h"
+#include "app/dialogs/file_dialog.h"
+#include "app/dialogs/message_box.h"
+#include "app/export/audio_export.h"
 #include "audio/audio_player.h"
 #include "file_bytes.h"
 #include "file_size_limit.h"
 #include "output_log.h"
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
 #include "platform/sound_output.h"
 #include "test_wav.h"
 

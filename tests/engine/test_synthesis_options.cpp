@@ -1,6 +1,6 @@
 #include "../options/option_window.h"
-#include "engine/synthesis_options.h"
-#include "options/list_selection.h"
+#include "app/options/list_selection.h"
+#include "app/run/synthesis_options.h"
 
 #include <QComboBox>
 #include <QTest>

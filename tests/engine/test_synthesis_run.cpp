@@ -1,7 +1,7 @@
 #include "app/main_window.h"
 #include "app/process_state.h"
+#include "app/run/synthesis_run.h"
 #include "audio/audio_player.h"
-#include "engine/synthesis_run.h"
 #include "engine/tts_engine.h"
 #include "file_bytes.h"
 #include "platform/gbk.h"

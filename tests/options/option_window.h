@@ -4,9 +4,9 @@
 // and the same three bindings the window makes. Tests pick items the way a user does.
 
 #include "app/controls.h"
+#include "app/options/option_lists.h"
+#include "app/options/voice_catalogue.h"
 #include "app/process_state.h"
-#include "options/option_lists.h"
-#include "options/voice_catalogue.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,5 +1,5 @@
+#include "app/options/list_selection.h"
 #include "option_window.h"
-#include "options/list_selection.h"
 #include "options/option_tables.h"
 #include "options/voice_entries.h"
 #include "platform/gbk.h"

@@ -3,9 +3,9 @@
 // closing leaves behind. Before closing it prints every key it is about to save as
 // "key=value" lines (GBK), so its parent knows the complete new settings.
 
+#include "app/text/text_box.h"
 #include "platform/gbk.h"
 #include "settings/line_breaks.h"
-#include "text/text_box.h"
 #include "window_fixture.h"
 
 #include <QApplication>

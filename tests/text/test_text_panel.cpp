@@ -1,7 +1,7 @@
-#include "platform/file_dialog.h"
+#include "app/dialogs/file_dialog.h"
+#include "app/dialogs/message_box.h"
+#include "app/text/text_box.h"
 #include "platform/gbk.h"
-#include "platform/message_box.h"
-#include "text/text_box.h"
 #include "window_fixture.h"
 
 #include <QClipboard>

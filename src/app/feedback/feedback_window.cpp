@@ -1,9 +1,9 @@
 #include "app/feedback/feedback_window.h"
 
+#include "app/dialogs/message_box.h"
 #include "feedback/feedback_form.h"
 #include "feedback/service_address.h"
 #include "platform/gbk.h"
-#include "platform/message_box.h"
 
 #include <QCheckBox>
 #include <QComboBox>

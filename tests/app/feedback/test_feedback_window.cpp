@@ -1,5 +1,5 @@
+#include "app/dialogs/message_box.h"
 #include "app/feedback/feedback_window.h"
-#include "platform/message_box.h"
 #include "raw_http_server.h"
 #include "running_service.h"
 

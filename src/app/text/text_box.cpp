@@ -1,4 +1,4 @@
-#include "text/text_box.h"
+#include "app/text/text_box.h"
 
 #include "platform/gbk.h"
 

@@ -1,6 +1,6 @@
-#include "engine/synthesis_options.h"
+#include "app/run/synthesis_options.h"
 
-#include "options/voice_catalogue.h"
+#include "app/options/voice_catalogue.h"
 #include "platform/gbk.h"
 
 #include <QComboBox>

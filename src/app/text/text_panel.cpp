@@ -1,11 +1,11 @@
-#include "text/text_panel.h"
+#include "app/text/text_panel.h"
 
-#include "app/process_state.h"
-#include "platform/file_dialog.h"
+#include "app/dialogs/file_dialog.h"
+#include "app/dialogs/message_box.h"
+#include "app/text/text_box.h"
 #include "platform/gbk.h"
-#include "platform/message_box.h"
-#include "text/text_box.h"
 #include "text/text_file.h"
+#include "text/text_limit.h"
 
 #include <QClipboard>
 #include <QDir>

@@ -1,11 +1,11 @@
-#include "settings/settings_store.h"
+#include "app/settings/settings_store.h"
 
-#include "options/list_selection.h"
+#include "app/options/list_selection.h"
+#include "app/text/text_box.h"
+#include "app/text/text_panel.h"
 #include "platform/gbk.h"
 #include "settings/line_breaks.h"
 #include "settings/profile_file.h"
-#include "text/text_box.h"
-#include "text/text_panel.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>

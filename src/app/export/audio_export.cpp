@@ -1,8 +1,8 @@
-#include "audio/audio_export.h"
+#include "app/export/audio_export.h"
 
-#include "platform/file_dialog.h"
+#include "app/dialogs/file_dialog.h"
+#include "app/dialogs/message_box.h"
 #include "platform/file_replace.h"
-#include "platform/message_box.h"
 
 #include <QDir>
 

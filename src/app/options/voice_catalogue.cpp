@@ -1,7 +1,7 @@
-#include "options/voice_catalogue.h"
+#include "app/options/voice_catalogue.h"
 
+#include "app/options/list_selection.h"
 #include "app/process_state.h"
-#include "options/list_selection.h"
 #include "options/voice_entries.h"
 #include "platform/gbk.h"
 

@@ -1,4 +1,4 @@
-#include "platform/file_dialog.h"
+#include "app/dialogs/file_dialog.h"
 
 #include <QFileDialog>
 #include <QWidget>

@@ -1,15 +1,15 @@
-#include "engine/synthesis_run.h"
+#include "app/run/synthesis_run.h"
 
 #include "app/process_state.h"
+#include "app/run/synthesis_options.h"
+#include "app/text/text_box.h"
 #include "audio/audio_player.h"
 #include "audio/wav_builder.h"
 #include "engine/audio_collection.h"
 #include "engine/engine_text.h"
 #include "engine/session_params.h"
-#include "engine/synthesis_options.h"
 #include "engine/tts_engine.h"
 #include "platform/gbk.h"
-#include "text/text_box.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

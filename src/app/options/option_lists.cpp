@@ -1,7 +1,7 @@
-#include "options/option_lists.h"
+#include "app/options/option_lists.h"
 
-#include "options/list_selection.h"
-#include "options/voice_catalogue.h"
+#include "app/options/list_selection.h"
+#include "app/options/voice_catalogue.h"
 #include "platform/gbk.h"
 
 #include <QComboBox>

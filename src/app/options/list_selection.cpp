@@ -1,4 +1,4 @@
-#include "options/list_selection.h"
+#include "app/options/list_selection.h"
 
 #include <QComboBox>
 

@@ -1,0 +1,4 @@
+#pragma once
+
+// The text box and the engine share one limit, in GBK bytes.
+inline constexpr int kTextLimit = 2048;

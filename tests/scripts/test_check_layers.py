@@ -1,0 +1,73 @@
+#!/usr/bin/env python3
+"""The layering checker on a copy of the source tree: clean as committed, failing once a
+forbidden use is planted. Usage: test_check_layers.py REPOSITORY"""
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+REPOSITORY = pathlib.Path(sys.argv.pop(1) if len(sys.argv) > 1 else __file__).resolve()
+if REPOSITORY.is_file():
+    REPOSITORY = REPOSITORY.parents[2]
+CHECKER = REPOSITORY / 'scripts' / 'check_layers.py'
+COPIED = ('*.h', '*.cpp', 'CMakeLists.txt')
+
+
+class CheckLayersTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.root = pathlib.Path(self.folder.name)
+        shutil.copytree(REPOSITORY / 'docs', self.root / 'docs', ignore=shutil.ignore_patterns('*.png'))
+        for top in ('src', 'shared', 'engines', 'skins', 'tools'):
+            for pattern in COPIED:
+                for path in (REPOSITORY / top).rglob(pattern):
+                    target = self.root / path.relative_to(REPOSITORY)
+                    target.parent.mkdir(parents=True, exist_ok=True)
+                    shutil.copyfile(path, target)
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def run_checker(self):
+        return subprocess.run([sys.executable, str(CHECKER), str(self.root)], capture_output=True, text=True)
+
+    def append(self, relative, text):
+        with open(self.root / relative, 'a', encoding='utf-8') as file:
+            file.write(text)
+
+    def test_committedTree_passes(self):
+        result = self.run_checker()
+        self.assertEqual(result.returncode, 0, result.stdout)
+
+    def test_forbiddenUse_fails(self):
+        cases = {
+            'upward include': ('src/platform/gbk.cpp', '#include "app/main_window.h"\n',
+                               'src/platform/gbk.cpp: includes "app/main_window.h" from src/app'),
+            'sideways include': ('src/text/text_file.cpp', '#include "engine/tts_engine.h"\n',
+                                 'from src/engine, which src/text may not use'),
+            'engine reaching into the program': ('engines/engine.cpp', '#include "platform/gbk.h"\n',
+                                                 'engines/engine.cpp: includes "platform/gbk.h" from src/platform'),
+            'widget header in Core': ('src/audio/wav_builder.cpp', '#include <QPushButton>\n',
+                                      'src/audio/wav_builder.cpp: includes <QPushButton>'),
+            'Core library linking widgets': ('src/text/CMakeLists.txt',
+                                             'target_link_libraries(lumeno_text PRIVATE Qt6::Widgets)\n',
+                                             'lumeno_text links Qt6::Widgets'),
+            'Core library linking upward': ('src/options/CMakeLists.txt',
+                                            'target_link_libraries(lumeno_options PRIVATE lumeno_engine)\n',
+                                            'lumeno_options links lumeno_engine of src/engine'),
+            'cycle in the table': ('docs/layers.txt', 'src/one: src/two\nsrc/two: src/one\n', 'the table has a cycle'),
+        }
+        for name, (relative, planted, expected) in cases.items():
+            with self.subTest(name):
+                original = (self.root / relative).read_text(encoding='utf-8')
+                self.append(relative, planted)
+                result = self.run_checker()
+                (self.root / relative).write_text(original, encoding='utf-8')
+                self.assertEqual(result.returncode, 1, result.stdout)
+                self.assertIn(expected, result.stdout)
+
+
+if __name__ == '__main__':
+    unittest.main()
