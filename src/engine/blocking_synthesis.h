@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <functional>
 
 class TtsEngine;
 
@@ -12,6 +14,10 @@ struct BlockingResult {
 };
 
 inline constexpr int kTimedOut = -2;
+inline constexpr int kAbandoned = -3;
 
+// With on_audio, each piece of audio goes there as it arrives instead of into the result;
+// on_audio returns false to stop the synthesis (the result's error is then kAbandoned).
+using AudioHandler = std::function<bool(QByteArrayView audio)>;
 BlockingResult synthesize_blocking(TtsEngine &engine, const QByteArray &params, const QByteArray &text,
-                                   int no_audio_timeout_ms);
+                                   int no_audio_timeout_ms, const AudioHandler &on_audio = {});
