@@ -63,8 +63,10 @@ EncodedStream::EncodedStream(const QString &target, AudioFileKind kind, quint32 
         fail(QStringLiteral("cannot write %1: %2").arg(target, QString::fromUtf8(sf_strerror(nullptr))));
         return;
     }
-    // libsndfile's level runs the other way: 0 is the best quality, 1 the smallest file.
-    double level = 1.0 - (quality < 0 ? default_quality(kind) : quality) / 10.0;
+    // libsndfile's level runs the other way: 0 is the best quality, 1 the smallest file. Its
+    // Opus levels spend music bitrates (100 kbit/s at 0.6): speech uses the top quarter.
+    const double scale = kind == AudioFileKind::Opus ? 0.25 : 1.0;
+    double level = 1.0 - scale * (quality < 0 ? default_quality(kind) : quality) / 10.0;
     if (kind == AudioFileKind::Mp3) {
         int mode = SF_BITRATE_MODE_VARIABLE;
         sf_command(m_file, SFC_SET_BITRATE_MODE, &mode, sizeof mode);

@@ -56,7 +56,8 @@ bool TextDecoder::decide(bool at_end)
         if (m_held.size() < kDecideAfter && !at_end)
             return false;
         QStringDecoder probe(QStringDecoder::Utf8);
-        probe.decode(m_held);
+        // decode() converts only when its result is taken.
+        const QString probed = probe.decode(m_held);
         // An incomplete last character does not count against UTF-8: a pipe may cut one.
         m_encoding = probe.hasError() ? Encoding::Gbk : Encoding::Utf8;
     }
