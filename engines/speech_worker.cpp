@@ -2,6 +2,7 @@
 
 #include "qtts.h"
 
+#include <cstdlib>
 #include <espeak-ng/speak_lib.h>
 #include <future>
 
@@ -179,6 +180,10 @@ void SpeechWorker::synthesise(SpeechJob &job)
     context.abort = &m_abort;
     context.worker = this;
     t_context = &context;
+    // espeak-ng draws its noise from the C library's rand(), which other code in the process
+    // may have drawn from first (PulseAudio's client does on a first start). Seeding it per job
+    // makes the same text give the same audio whatever ran before.
+    std::srand(1);
 
     int error = 0;
     for (const SpeechSegment &segment : job.segments) {

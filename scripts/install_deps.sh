@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   # speech engine
   libespeak-ng-dev espeak-ng-data espeak-ng libsoxr-dev libspeex-dev
+  # lumeno-say: MP3, Ogg Vorbis, Opus and FLAC output
+  libsndfile1-dev
   # sound output
   libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
   # tests: window, fonts, independent audio readers

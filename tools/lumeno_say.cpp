@@ -1,31 +1,43 @@
 // lumeno-say: speaks a text from the command line, a file or standard input with the same
-// engine, voices, session parameters and WAV container as the window.
-#include "audio/audio_player.h"
+// engine, voices and session parameters as the window. Long texts stream: they are spoken
+// piece by piece by worker processes and written or played as the audio comes.
 #include "audio/wav_builder.h"
-#include "engine/blocking_synthesis.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
-#include "platform/file_replace.h"
 #include "platform/gbk.h"
+#include "platform/sound_output.h"
+#include "say/book_job.h"
+#include "say/interrupt.h"
+#include "say/output_set.h"
+#include "say/piece_worker.h"
+#include "say/play_stream.h"
+#include "say/progress_line.h"
+#include "say/text_decoder.h"
+#include "say/wav_stream.h"
 #include "say_reading.h"
 #include "say_request.h"
-#include "text/sentence_split.h"
 #include "text/text_limit.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
-// Without audio for this long the engine is taken as stuck (its own time-out is 10 s).
-constexpr int kNoAudioTimeoutMs = 15000;
+// The hidden first argument that makes a copy of the tool a speech worker.
+constexpr QLatin1StringView kWorkerFlag("--piece-worker");
+
+// Speech a GBK byte of text makes at most, in seconds at the normal speed: about a quarter
+// second per Chinese character (two bytes) with some room.
+constexpr double kSecondsPerByte = 0.15;
 
 struct Job {
-    QString source;  // for messages
-    QByteArray text; // GBK
+    BookSource source;
+    QString name; // for messages
     QString output;
 };
 
@@ -41,26 +53,6 @@ int fail(ExitCode code, const QString &message)
     return static_cast<int>(code);
 }
 
-QByteArray to_engine_text(QByteArray bytes, bool gbk_input)
-{
-    if (gbk_input)
-        return bytes;
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    return gbk::encode(QString::fromUtf8(bytes));
-}
-
-bool read_input(const QString &file, QByteArray &bytes)
-{
-    const bool from_stdin = file == QLatin1StringView("-");
-    QFile in(from_stdin ? QString() : file);
-    const bool opened = from_stdin ? in.open(stdin, QIODevice::ReadOnly) : in.open(QIODevice::ReadOnly);
-    if (!opened)
-        return false;
-    bytes = in.readAll();
-    return in.error() == QFileDevice::NoError;
-}
-
 QString batch_output(const QString &input, const QString &output_dir)
 {
     const QFileInfo info(input == QLatin1StringView("-") ? QStringLiteral("stdin") : input);
@@ -68,84 +60,182 @@ QString batch_output(const QString &input, const QString &output_dir)
     return output_dir.isEmpty() ? info.dir().filePath(name) : QDir(output_dir).filePath(name);
 }
 
+// Two inputs named alike in different folders would write one output twice, and an output
+// named like an input would destroy it: both are refused before anything is written.
+QString clashing_outputs(const QList<Job> &jobs)
+{
+    QSet<QString> inputs;
+    for (const Job &job : jobs) {
+        if (!job.source.file.isEmpty() && job.source.file != u"-")
+            inputs.insert(QFileInfo(job.source.file).absoluteFilePath());
+    }
+    QHash<QString, QString> seen;
+    for (const Job &job : jobs) {
+        if (job.output.isEmpty())
+            continue;
+        const QString out = QFileInfo(job.output).absoluteFilePath();
+        if (inputs.contains(out))
+            return QStringLiteral("the output %1 is an input file").arg(job.output);
+        if (seen.contains(out))
+            return QStringLiteral("%1 and %2 would both be written to %3; give them separate --output-dir runs")
+                .arg(seen.value(out), job.name, job.output);
+        seen.insert(out, job.name);
+    }
+    return {};
+}
+
+double speed_factor(int speed_position)
+{
+    // The engine's speeds run from half to double the voice's own.
+    static constexpr double factors[] = {2.0, 1.5, 1.0, 0.75, 0.5};
+    return speed_position >= 0 && speed_position < 5 ? factors[speed_position] : 2.0;
+}
+
+int run_job(const SayRequest &request, const Job &job, const QByteArray &params, quint32 rate)
+{
+    const int jobs =
+        request.jobs > 0 ? request.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    BookJob book(job.source,
+                 {QCoreApplication::applicationFilePath(), {kWorkerFlag, QString::fromLatin1(params)}, jobs},
+                 kTextLimit, rate);
+    qint64 gbk_bytes = -1;
+    const BookResult checked = book.check_input(&gbk_bytes);
+    if (checked == BookResult::Unreadable)
+        return fail(ExitCode::UnreadableInput,
+                    book.message().isEmpty() ? QStringLiteral("cannot read %1").arg(job.name) : book.message());
+    if (checked == BookResult::NotText)
+        return fail(ExitCode::UnreadableInput,
+                    QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(job.name));
+
+    OutputSet::FileSpec file;
+    file.path = job.output;
+    file.rate = rate;
+    file.quality = request.quality;
+    if (!job.output.isEmpty()) {
+        const std::optional<AudioFileKind> kind = audio_file_kind(job.output);
+        if (!kind)
+            return fail(
+                ExitCode::BadOption,
+                QStringLiteral("%1: unknown audio file type (use .wav, .mp3, .ogg, .opus or .flac)").arg(job.output));
+        file.kind = *kind;
+    }
+    const qint64 bytes_per_second = qint64{rate} * 2;
+    if (request.split_minutes > 0)
+        file.part_bytes = qint64{request.split_minutes} * 60 * bytes_per_second;
+    if (file.kind == AudioFileKind::Wav && !job.output.isEmpty()) {
+        // The most one piece may add after a part has reached its length.
+        const double piece_most = kTextLimit * kSecondsPerByte * 2.0 * bytes_per_second;
+        const double expected = gbk_bytes * kSecondsPerByte * speed_factor(request.options.speed) * bytes_per_second;
+        const bool too_long = request.split_minutes > 0 ? file.part_bytes + piece_most > WavStream::kMaxData
+                                                        : expected > WavStream::kMaxData;
+        if (too_long)
+            return fail(ExitCode::TooLong,
+                        QStringLiteral("%1: the speech could pass a WAV file's 4 GiB limit; use --split-minutes "
+                                       "(at most %2 minutes at this rate) or a compressed format such as .flac or .mp3")
+                            .arg(job.name)
+                            .arg(static_cast<qint64>((WavStream::kMaxData - piece_most) / bytes_per_second / 60)));
+    }
+
+    OutputSet output(file);
+    if (request.play) {
+        auto player = std::make_unique<PlayStream>(rate, [] { return interrupt::requested(); });
+        if (!player->open())
+            return fail(ExitCode::NoSound, player->error());
+        output.add(std::move(player));
+    }
+    ProgressLine progress(stderr, !request.quiet);
+    const BookResult result =
+        book.run(output, [&](const BookProgress &p) { progress.update(p.done, p.total, p.audio_seconds); });
+    progress.clear();
+    switch (result) {
+    case BookResult::Done:
+        break;
+    case BookResult::Interrupted:
+        return fail(ExitCode::Interrupted, QStringLiteral("interrupted; nothing was written"));
+    case BookResult::Unreadable:
+        return fail(ExitCode::UnreadableInput, QStringLiteral("cannot read %1").arg(job.name));
+    case BookResult::NotText:
+        return fail(ExitCode::UnreadableInput,
+                    QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(job.name));
+    case BookResult::NothingToSay:
+        return fail(ExitCode::NothingToSpeak, QStringLiteral("%1: nothing to speak").arg(job.name));
+    case BookResult::EngineFailure:
+        return fail(ExitCode::EngineFailure, QStringLiteral("%1: %2").arg(job.name, book.message()));
+    case BookResult::SinkFailure:
+        return fail(output.error().contains(u"4 GiB") ? ExitCode::TooLong : ExitCode::UnwritableOutput, output.error());
+    }
+    if (!output.finish())
+        return fail(interrupt::requested() ? ExitCode::Interrupted : ExitCode::UnwritableOutput, output.error());
+    return 0;
+}
+
+// The reading preview takes a text whole: it is for sentences, not books.
+bool whole_text(const BookSource &source, QByteArray &gbk_text)
+{
+    if (source.file.isEmpty()) {
+        gbk_text = source.text;
+        return true;
+    }
+    QFile file;
+    const bool opened = source.file == u"-" ? file.open(stdin, QIODevice::ReadOnly)
+                                            : (file.setFileName(source.file), file.open(QIODevice::ReadOnly));
+    if (!opened)
+        return false;
+    TextDecoder decoder(source.gbk ? TextDecoder::Encoding::Gbk : TextDecoder::Encoding::Undecided);
+    return decoder.feed(file.readAll(), gbk_text) && decoder.finish(gbk_text);
+}
+
 int run(const SayRequest &request)
 {
     QList<Job> jobs;
     if (request.files.isEmpty()) {
-        // Arguments arrive as text already; --gbk concerns files and standard input.
-        QByteArray text = gbk::encode(request.texts.join(u' '));
-        if (request.texts.isEmpty()) {
-            QByteArray bytes;
-            if (!read_input(QStringLiteral("-"), bytes))
-                return fail(ExitCode::UnreadableInput, QStringLiteral("cannot read standard input"));
-            text = to_engine_text(bytes, request.gbk_input);
-        }
-        const QString output = request.output.isEmpty() && !request.output_dir.isEmpty()
-                                   ? QDir(request.output_dir).filePath(QStringLiteral("lumeno-say.wav"))
-                                   : request.output;
-        jobs.append({QStringLiteral("text"), text, output});
+        Job job;
+        job.name = request.texts.isEmpty() ? QStringLiteral("standard input") : QStringLiteral("text");
+        // Arguments arrive as text already; standard input is told apart like a file.
+        if (request.texts.isEmpty())
+            job.source = {QStringLiteral("-"), {}, request.gbk_input};
+        else
+            job.source = {{}, gbk::encode(request.texts.join(u' ')), true};
+        job.output = request.output.isEmpty() && !request.output_dir.isEmpty()
+                         ? QDir(request.output_dir).filePath(QStringLiteral("lumeno-say.wav"))
+                         : request.output;
+        jobs.append(job);
     }
-    for (const QString &file : request.files) {
-        QByteArray bytes;
-        if (!read_input(file, bytes))
-            return fail(ExitCode::UnreadableInput, QStringLiteral("cannot read %1").arg(file));
-        const bool batch = request.files.size() > 1 || !request.output_dir.isEmpty();
-        const QString output = batch ? batch_output(file, request.output_dir) : request.output;
-        jobs.append({file, to_engine_text(bytes, request.gbk_input), output});
-    }
+    const bool batch = request.files.size() > 1 || !request.output_dir.isEmpty();
+    for (const QString &file : request.files)
+        jobs.append(
+            {{file, {}, request.gbk_input}, file, batch ? batch_output(file, request.output_dir) : request.output});
+    if (const QString clash = clashing_outputs(jobs); !clash.isEmpty())
+        return fail(ExitCode::BadOption, clash);
 
     const QString program_folder = QCoreApplication::applicationDirPath();
     // The same libraries as the window, found or placed by the same rule, so the tool works
-    // on its own wherever it is.
+    // on its own wherever it is; the workers then find them where they were placed.
     TtsEngine engine(carried_engine_images(), LibraryFolders::for_program(program_folder));
     engine.deploy();
-    if (const int init = engine.start_engine(); init != 0)
-        return fail(ExitCode::EngineFailure, QStringLiteral("the speech engine did not start (error %1)").arg(init));
 
     const QByteArray params = SessionParams::build(request.options);
     for (int i = 0; request.reading && i < jobs.size(); ++i) {
-        if (const int failed = print_reading(engine, params, jobs[i].text); failed != 0 || i + 1 == jobs.size())
+        QByteArray text;
+        if (!whole_text(jobs[i].source, text))
+            return fail(ExitCode::UnreadableInput, QStringLiteral("cannot read %1 as text").arg(jobs[i].name));
+        if (const int failed = print_reading(engine, params, text); failed != 0 || i + 1 == jobs.size())
             return failed;
     }
     const quint32 rate = WavBuilder::sample_rate_for_format(request.options.audio_format);
-    int code = 0;
     for (const Job &job : jobs) {
-        QByteArray audio;
-        // The engine takes at most the text limit at once: longer texts go sentence by sentence.
-        for (const QByteArray &piece : split_for_engine(job.text, kTextLimit)) {
-            const BlockingResult piece_result = synthesize_blocking(engine, params, piece, kNoAudioTimeoutMs);
-            if (piece_result.error == kUnrepresentable) {
-                code = fail(ExitCode::EngineFailure,
-                            QStringLiteral("%1: the text has characters that %2 cannot represent")
-                                .arg(job.source, QString::fromLatin1(request.options.text_encoding_text)));
-                break;
-            }
-            if (piece_result.error != 0) {
-                code = fail(ExitCode::EngineFailure,
-                            QStringLiteral("%1: synthesis failed (error %2)").arg(job.source).arg(piece_result.error));
-                break;
-            }
-            audio += piece_result.audio;
-        }
-        if (code == 0 && audio.isEmpty())
-            code = fail(ExitCode::NothingToSay, QStringLiteral("%1: nothing to speak").arg(job.source));
-        if (code != 0)
-            break;
-        const QByteArray wav = WavBuilder::wrap(audio, rate);
-        if (!job.output.isEmpty()) {
-            if (!replace_file(job.output, wav)) {
-                code = fail(ExitCode::UnwritableOutput, QStringLiteral("cannot write %1").arg(job.output));
-                break;
-            }
-        }
-        if (request.play && AudioPlayer::play(wav)) {
-            // Bytes per second of 16-bit mono, and some slack for the device.
-            const qint64 duration_ms = audio.size() * 1000 / (rate * 2);
-            AudioPlayer::wait_idle(static_cast<int>(duration_ms) + AudioPlayer::kWatchdogMs);
-        }
+        if (const int code = run_job(request, job, params, rate); code != 0)
+            return code;
     }
-    engine.finalise();
-    return code;
+    return 0;
+}
+
+int run_worker(const QByteArray &params)
+{
+    // The tool placed the libraries before it started its workers: this finds them there.
+    TtsEngine engine(carried_engine_images(), LibraryFolders::for_program(QCoreApplication::applicationDirPath()));
+    engine.deploy();
+    return run_piece_worker(engine, params);
 }
 
 } // namespace
@@ -154,7 +244,11 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lumeno-say"));
-    const ParseResult parsed = parse_say_arguments(QCoreApplication::arguments().mid(1));
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.size() == 2 && arguments[0] == kWorkerFlag)
+        return run_worker(arguments[1].toLatin1());
+    interrupt::install();
+    const ParseResult parsed = parse_say_arguments(arguments);
     if (parsed.error != ExitCode::Ok)
         return fail(parsed.error, parsed.message + QStringLiteral("\n(lumeno-say --help lists the options)"));
     if (parsed.request.help) {
@@ -165,5 +259,10 @@ int main(int argc, char *argv[])
         print(stdout, voice_listing());
         return 0;
     }
+    const QByteArray sound = qgetenv("LUMENO_SOUND");
+    if (parsed.request.play && !sound.isEmpty() && sound != "alsa" && sound != "null")
+        return fail(
+            ExitCode::NoSound,
+            QStringLiteral("LUMENO_SOUND=%1: no such sound output (alsa or null)").arg(QString::fromLocal8Bit(sound)));
     return run(parsed.request);
 }

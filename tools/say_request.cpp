@@ -5,6 +5,7 @@
 #include "voices/voice_table.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 #include <functional>
 
 using option_tables::FixedList;
@@ -110,10 +111,14 @@ QString say_usage()
         "\n"
         "Input and output:\n"
         "  -f, --file FILE          read the text from FILE (\"-\": standard input); several files: one WAV each\n"
-        "  -o, --output FILE        write the speech to FILE (a WAV file)\n"
+        "  -o, --output FILE        write the speech to FILE: .wav, .mp3, .ogg, .opus or .flac\n"
         "      --output-dir DIR     with several files: write NAME.wav for each into DIR (default: beside each)\n"
         "  -p, --play               play the speech (the default when no output is named)\n"
-        "      --gbk                the input is GBK (default: UTF-8)\n"
+        "      --gbk                the input is GBK (default: UTF-8 when it is valid UTF-8, else GBK)\n"
+        "      --quality Q          0 (smallest) to 10 (best) for .mp3 .ogg .opus .flac (default 4)\n"
+        "      --split-minutes M    cut the output into numbered parts of about M minutes, at sentence ends\n"
+        "  -j, --jobs N             speak with N worker processes (default: one per processor)\n"
+        "  -q, --quiet              no progress line\n"
         "      --list-voices        list the voices and their ids\n"
         "      --reading            print the pinyin the voice will speak instead of speaking\n"
         "\n"
@@ -130,8 +135,9 @@ QString say_usage()
         "      --level L            compression level of the audio encoding\n"
         "      --format F           8000 or 16000 (audio/L16;rate=...)\n"
         "\n"
-        "Exit codes: 0 done, 2 bad option, 3 unknown voice, 4 unreadable input, 5 engine failure,\n"
-        "6 output not writable.\n");
+        "Exit codes: 0 done, 2 bad option, 3 unknown voice, 4 unreadable input or not text, 5 engine\n"
+        "failure, 6 output not writable, 7 nothing to speak, 8 no sound output, 9 too long for a WAV\n"
+        "file, 130 interrupted.\n");
 }
 
 QString voice_listing()
@@ -171,6 +177,10 @@ ParseResult parse_say_arguments(const QStringList &arguments)
     const QCommandLineOption voice = value_option("voice", "voice");
     const QCommandLineOption ssml = flag("ssml");
     const QCommandLineOption level = value_option("level", "level");
+    const QCommandLineOption quiet = flag("q,quiet");
+    const QCommandLineOption jobs = value_option("j,jobs", "n");
+    const QCommandLineOption quality = value_option("quality", "q");
+    const QCommandLineOption split = value_option("split-minutes", "m");
     const Choice choices[] = {
         {"speed", FixedList::Speed, &SynthesisOptions::speed, SessionParams::speed_word},
         {"volume", FixedList::Volume, &SynthesisOptions::volume, SessionParams::volume_word},
@@ -184,7 +194,8 @@ ParseResult parse_say_arguments(const QStringList &arguments)
     QList<QCommandLineOption> choice_options;
     for (const Choice &choice : choices)
         choice_options.append(value_option(choice.option, "value"));
-    parser.addOptions({file, output, output_dir, play, gbk_input, list, reading, help, voice, ssml, level});
+    parser.addOptions({file, output, output_dir, play, gbk_input, list, reading, help, voice, ssml, level, quiet, jobs,
+                       quality, split});
     parser.addOptions(choice_options);
 
     if (!parser.parse(QStringList{QStringLiteral("lumeno-say")} + arguments)) {
@@ -192,6 +203,40 @@ ParseResult parse_say_arguments(const QStringList &arguments)
         result.message = parser.errorText();
         return result;
     }
+    // An empty value is a mistake (an unset shell variable), never the first item of a list.
+    for (const QString &name : parser.optionNames()) {
+        const QStringList values = parser.values(name);
+        if (std::any_of(values.begin(), values.end(), [](const QString &v) { return v.trimmed().isEmpty(); })) {
+            result.error = ExitCode::BadOption;
+            result.message = QStringLiteral("--%1: empty value").arg(name);
+            return result;
+        }
+    }
+    const struct {
+        const QCommandLineOption &option;
+        int SayRequest::*field;
+        int low;
+        int high;
+    } numbers[] = {{jobs, &SayRequest::jobs, 1, 256},
+                   {quality, &SayRequest::quality, 0, 10},
+                   {split, &SayRequest::split_minutes, 1, 100000}};
+    for (const auto &number : numbers) {
+        if (!parser.isSet(number.option))
+            continue;
+        bool ok = false;
+        const int value = parser.value(number.option).toInt(&ok);
+        if (!ok || value < number.low || value > number.high) {
+            result.error = ExitCode::BadOption;
+            result.message = QStringLiteral("--%1: a whole number from %2 to %3, not %4")
+                                 .arg(number.option.names().constLast())
+                                 .arg(number.low)
+                                 .arg(number.high)
+                                 .arg(parser.value(number.option));
+            return result;
+        }
+        request.*number.field = value;
+    }
+    request.quiet = parser.isSet(quiet);
     request.help = parser.isSet(help);
     request.list_voices = parser.isSet(list);
     request.reading = parser.isSet(reading);

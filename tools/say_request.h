@@ -13,7 +13,10 @@ enum class ExitCode {
     UnreadableInput = 4,
     EngineFailure = 5,
     UnwritableOutput = 6,
-    NothingToSay = 7, // the text has nothing speakable; no file is written
+    NothingToSpeak = 7, // empty or blank input, or no audio for it
+    NoSound = 8,        // playing was asked for and no sound output can play
+    TooLong = 9,        // the speech would not fit the output (a WAV file's 4 GiB)
+    Interrupted = 130,  // Ctrl-C or kill: the shell's code for a job ended by SIGINT
 };
 
 struct SayRequest {
@@ -22,6 +25,10 @@ struct SayRequest {
     QStringList files;        // input files; "-" is standard input
     QString output;           // WAV file; empty: none
     QString output_dir;       // batch: folder for one WAV per input file
+    int jobs = 0;             // worker processes; 0: one per processor
+    int quality = -1;         // 0..10 for compressed outputs; -1: the format's default
+    int split_minutes = 0;    // > 0: the output is cut into parts of about this length
+    bool quiet = false;
     bool play = false;
     bool gbk_input = false;
     bool list_voices = false;

@@ -14,7 +14,7 @@ constexpr auto kIdleWait = std::chrono::milliseconds(3);
 } // namespace
 
 BlockingResult synthesize_blocking(TtsEngine &engine, const QByteArray &params, const QByteArray &text,
-                                   int no_audio_timeout_ms)
+                                   int no_audio_timeout_ms, const AudioHandler &on_audio)
 {
     BlockingResult result;
     const std::optional<QByteArray> engine_text = encode_for_engine(text, announced_text_encoding(params));
@@ -33,7 +33,13 @@ BlockingResult synthesize_blocking(TtsEngine &engine, const QByteArray &params, 
                        .text_put(session.constData(), engine_text->constData(),
                                  static_cast<unsigned int>(engine_text->size()), "");
     if (result.error == 0) {
-        const auto wait = [](bool got_audio) {
+        const auto wait = [&](bool got_audio) {
+            if (on_audio && !result.audio.isEmpty()) {
+                const bool go_on = on_audio(result.audio);
+                result.audio.clear();
+                if (!go_on)
+                    return false;
+            }
             if (!got_audio)
                 std::this_thread::sleep_for(kIdleWait);
             return true;
@@ -42,6 +48,8 @@ BlockingResult synthesize_blocking(TtsEngine &engine, const QByteArray &params, 
             collect_audio(engine, session, no_audio_timeout_ms, result.audio, wait, &result.error);
         if (outcome == CollectOutcome::TimedOut)
             result.error = kTimedOut;
+        else if (outcome == CollectOutcome::Abandoned)
+            result.error = kAbandoned;
     }
     engine.api("QTTSSessionEnd").session_end(session.constData(), "");
     return result;

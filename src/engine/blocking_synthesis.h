@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <functional>
 
 class TtsEngine;
 
@@ -15,6 +17,10 @@ struct BlockingResult {
 
 inline constexpr int kTimedOut = -2;        // no audio came in time
 inline constexpr int kUnrepresentable = -3; // the announced encoding cannot represent the text
+inline constexpr int kAbandoned = -4;       // the audio callback asked to stop
 
+// With on_audio, each piece of audio goes there as it arrives instead of into the result;
+// on_audio returns false to stop the synthesis (the result's error is then kAbandoned).
+using AudioHandler = std::function<bool(QByteArrayView audio)>;
 BlockingResult synthesize_blocking(TtsEngine &engine, const QByteArray &params, const QByteArray &text,
-                                   int no_audio_timeout_ms);
+                                   int no_audio_timeout_ms, const AudioHandler &on_audio = {});

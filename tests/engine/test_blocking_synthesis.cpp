@@ -31,6 +31,8 @@ private slots:
 private:
     QTemporaryDir m_dir;
     QString m_trace;
+    QByteArray m_engine_image; // the engine keeps views of the images it carries
+    QByteArray m_codec_image;
     std::unique_ptr<TtsEngine> m_engine;
 };
 
@@ -38,9 +40,15 @@ void TestBlockingSynthesis::initTestCase()
 {
     m_trace = m_dir.filePath(QStringLiteral("trace.log"));
     qputenv("LUMENO_ENGINE_TRACE", QFile::encodeName(m_trace));
-    const LibraryFolders folders{m_dir.filePath(QStringLiteral("system")),
-                                 QFileInfo(QStringLiteral(ENGINE_FILE)).path(), {}};
-    m_engine = std::make_unique<TtsEngine>(EngineImages{}, folders);
+    // The built engine, deployed and loaded as the program does it.
+    m_engine_image = file_bytes::read(QStringLiteral(ENGINE_FILE));
+    m_codec_image = file_bytes::read(QStringLiteral(CODEC_FILE));
+    m_engine = std::make_unique<TtsEngine>(
+        EngineImages{m_engine_image, m_codec_image},
+        LibraryFolders{m_dir.filePath(QStringLiteral("system")), m_dir.filePath(QStringLiteral("program")), {}});
+    QDir(m_dir.path()).mkpath(QStringLiteral("system"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("program"));
+    m_engine->deploy();
     QCOMPARE(m_engine->start_engine(), 0);
 }
 

@@ -22,6 +22,8 @@ private slots:
     void longSentence_isCutAtCharacterBoundary();
     void chapter_keepsEveryCharacterInOrder();
     void silentPieces_areLeftOut();
+    void streamedText_givesTheSamePieces_data();
+    void streamedText_givesTheSamePieces();
 };
 
 void TestSentenceSplit::shortText_isOnePiece()
@@ -84,6 +86,42 @@ void TestSentenceSplit::silentPieces_areLeftOut()
     QCOMPARE(split_for_engine(QByteArray("  \r\n\r\n"), 2048), QList<QByteArray>{});
     QCOMPARE(split_for_engine(g(u"　　"), 2048), QList<QByteArray>{});
     QCOMPARE(split_for_engine(QByteArray(), 2048), QList<QByteArray>{});
+}
+
+void TestSentenceSplit::streamedText_givesTheSamePieces_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("limit");
+    QByteArray chapter;
+    for (int i = 0; i < 300; ++i)
+        chapter += g(u"这是第") + QByteArray::number(i) + g(u"句话。") + (i % 7 == 0 ? "Pi is 3.14. Next\r\n" : "");
+    QTest::newRow("chapter") << chapter << 2048;
+    QTest::newRow("small pieces") << chapter << 40;
+    // One sentence far longer than the limit, with a four-byte character in it.
+    QTest::newRow("endless sentence") << (g(u"一二三四五") + "\x81\x30\x81\x30").repeated(300) + g(u"。尾") << 64;
+}
+
+void TestSentenceSplit::streamedText_givesTheSamePieces()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, limit);
+    const QList<QByteArray> whole = split_for_engine(text, limit);
+    for (const qsizetype block : {1, 3, 1000}) {
+        PieceSplitter splitter(limit);
+        QList<QByteArray> streamed;
+        for (qsizetype at = 0; at < text.size(); at += block) {
+            splitter.feed(QByteArrayView(text).sliced(at, std::min(block, text.size() - at)));
+            while (splitter.has_piece())
+                streamed.append(splitter.take_piece());
+        }
+        // Pieces come out as the text arrives: only the last two (the piece being packed and
+        // the sentence after it) may wait for the end.
+        QVERIFY(streamed.size() >= whole.size() - 2);
+        splitter.finish();
+        while (splitter.has_piece())
+            streamed.append(splitter.take_piece());
+        QCOMPARE(streamed, whole);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSentenceSplit)

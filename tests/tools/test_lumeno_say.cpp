@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+#include <csignal>
+#include <sndfile.h>
 #include <sys/stat.h>
 
 namespace {
@@ -51,13 +53,20 @@ private slots:
     void freshFolder_placesTheEngineBesideItself();
     void runningCopy_keepsTheLibraryItHasMapped();
     void text_becomesWavOfTheChosenFormat();
-    void longText_becomesOneWavOfItsPieces();
+    void longText_streamsTheSameBytesAsItsPiecesSpokenAlone();
+    void parallelWorkers_giveTheSerialBytes();
+    void compressedFormats_decodeToTheWavsLength_data();
+    void compressedFormats_decodeToTheWavsLength();
+    void overLimitWav_isRefusedAndSplitByRequest();
+    void interrupt_keepsTheOldOutput();
     void batch_writesOneWavPerFile();
+    void badInput_isRefusedWithItsCode();
     void errors_exitWithTheirCodes();
     void reading_printsThePinyinWithTheUsersReadings();
 
 private:
     int say(const QStringList &arguments, const QByteArray &input = {}, const QByteArray &script = {});
+    QProcess *start(const QStringList &arguments, const QByteArray &script = {});
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void write(const QString &name, const QByteArray &bytes);
 
@@ -79,25 +88,31 @@ void TestLumenoSay::write(const QString &name, const QByteArray &bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-int TestLumenoSay::say(const QStringList &arguments, const QByteArray &input, const QByteArray &script)
+QProcess *TestLumenoSay::start(const QStringList &arguments, const QByteArray &script)
 {
-    QProcess process;
+    auto *process = new QProcess;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LUMENO_LIBRARY_DIR"), path(QStringLiteral("system")));
     env.insert(QStringLiteral("LUMENO_SOUND"), QStringLiteral("null"));
     env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
     if (!script.isNull())
         env.insert(QStringLiteral("SCRIPTED_ENGINE"), QString::fromLatin1(script));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-    process.setProcessEnvironment(env);
-    process.start(path(QStringLiteral("lumeno-say")), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(120000))
+    process->setProcessEnvironment(env);
+    process->start(path(QStringLiteral("lumeno-say")), arguments);
+    return process;
+}
+
+int TestLumenoSay::say(const QStringList &arguments, const QByteArray &input, const QByteArray &script)
+{
+    const std::unique_ptr<QProcess> process(start(arguments, script));
+    process->write(input);
+    process->closeWriteChannel();
+    if (!process->waitForFinished(120000))
         return -1;
-    m_stderr = process.readAllStandardError();
-    m_stdout = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    m_stderr = process->readAllStandardError();
+    m_stdout = process->readAllStandardOutput();
+    return process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
 }
 
 void TestLumenoSay::freshFolder_placesTheEngineBesideItself()
@@ -149,29 +164,121 @@ void TestLumenoSay::text_becomesWavOfTheChosenFormat()
     QCOMPARE(file_bytes::read(path(QStringLiteral("b.wav"))).size(), wav.size());
 }
 
-void TestLumenoSay::longText_becomesOneWavOfItsPieces()
+void TestLumenoSay::longText_streamsTheSameBytesAsItsPiecesSpokenAlone()
 {
     const QByteArray text = chapter(6000);
     write(QStringLiteral("chapter.txt"), text);
-    QCOMPARE(say({QStringLiteral("--gbk"), QStringLiteral("-f"), path(QStringLiteral("chapter.txt")),
-                  QStringLiteral("-o"), path(QStringLiteral("chapter.wav"))}),
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("chapter.txt")), QStringLiteral("-o"),
+                  path(QStringLiteral("chapter.wav"))}),
              0);
     const QByteArray whole = file_bytes::read(path(QStringLiteral("chapter.wav")));
 
+    // Each piece spoken by a run of its own, from a fresh engine: the same bytes, joined.
     const QList<QByteArray> pieces = split_for_engine(text, 2048);
     QCOMPARE(pieces.size(), 3);
-    quint64 sum = 0;
+    QByteArray joined;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         const QString name = QStringLiteral("piece%1").arg(i);
         write(name + QStringLiteral(".txt"), pieces[i]);
-        QCOMPARE(say({QStringLiteral("--gbk"), QStringLiteral("-f"), path(name + QStringLiteral(".txt")),
-                      QStringLiteral("-o"), path(name + QStringLiteral(".wav"))}),
+        QCOMPARE(say({QStringLiteral("-f"), path(name + QStringLiteral(".txt")), QStringLiteral("-o"),
+                      path(name + QStringLiteral(".wav"))}),
                  0);
-        sum += data_size(file_bytes::read(path(name + QStringLiteral(".wav"))));
+        joined += file_bytes::read(path(name + QStringLiteral(".wav"))).mid(44);
     }
-    QVERIFY(sum > 0);
-    const double ratio = static_cast<double>(data_size(whole)) / static_cast<double>(sum);
-    QVERIFY2(ratio > 0.98 && ratio < 1.02, qPrintable(QString::number(ratio)));
+    QCOMPARE(data_size(whole) + 44, static_cast<quint32>(whole.size()));
+    QVERIFY(whole.mid(44) == joined);
+
+    // The same text through a pipe, as UTF-8 (told apart from GBK without --gbk).
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("piped.wav"))}, gbk::decode(text).toUtf8()), 0);
+    QVERIFY(file_bytes::read(path(QStringLiteral("piped.wav"))) == whole);
+}
+
+void TestLumenoSay::parallelWorkers_giveTheSerialBytes()
+{
+    write(QStringLiteral("book.txt"), chapter(9000) + "Some English, too. " + chapter(3000));
+    QByteArray outputs[2];
+    for (int jobs : {1, 3}) {
+        const QString out = path(QStringLiteral("jobs%1.wav").arg(jobs));
+        QCOMPARE(say({QStringLiteral("--jobs"), QString::number(jobs), QStringLiteral("-f"),
+                      path(QStringLiteral("book.txt")), QStringLiteral("-o"), out}),
+                 0);
+        outputs[jobs == 1 ? 0 : 1] = file_bytes::read(out);
+    }
+    QVERIFY(data_size(outputs[0]) > 1000000);
+    QVERIFY(outputs[0] == outputs[1]);
+}
+
+void TestLumenoSay::compressedFormats_decodeToTheWavsLength_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"a.mp3", "a.ogg", "a.opus", "a.flac"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestLumenoSay::compressedFormats_decodeToTheWavsLength()
+{
+    QFETCH(QString, name);
+    write(QStringLiteral("t.txt"), chapter(600));
+    QCOMPARE(
+        say({QStringLiteral("-f"), path(QStringLiteral("t.txt")), QStringLiteral("-o"), path(QStringLiteral("a.wav"))}),
+        0);
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("t.txt")), QStringLiteral("-o"), path(name)}), 0);
+    const double expected = data_size(file_bytes::read(path(QStringLiteral("a.wav")))) / 32000.0;
+    SF_INFO info{};
+    SNDFILE *file = sf_open(QFile::encodeName(path(name)).constData(), SFM_READ, &info);
+    QVERIFY2(file != nullptr, sf_strerror(nullptr));
+    const double seconds = static_cast<double>(info.frames) / info.samplerate;
+    sf_close(file);
+    QCOMPARE(info.samplerate, 16000);
+    QVERIFY2(std::abs(seconds - expected) < expected * 0.01,
+             qPrintable(QStringLiteral("%1 %2").arg(seconds).arg(expected)));
+    // Compressed for speech: well below the WAV's size (FLAC is lossless and keeps more).
+    QVERIFY(QFileInfo(path(name)).size() < data_size(file_bytes::read(path(QStringLiteral("a.wav")))) * 0.7);
+}
+
+void TestLumenoSay::overLimitWav_isRefusedAndSplitByRequest()
+{
+    // About 37 hours of speech: more than a WAV file's 4 GiB at 16 kHz.
+    write(QStringLiteral("novel.txt"), chapter(1000000));
+    write(QStringLiteral("old.wav"), "old contents");
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("novel.txt")), QStringLiteral("-o"),
+                  path(QStringLiteral("old.wav"))}),
+             9);
+    QVERIFY(m_stderr.contains("--split-minutes"));
+    QCOMPARE(file_bytes::read(path(QStringLiteral("old.wav"))), QByteArray("old contents"));
+    QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*part*")}), QStringList{});
+
+    // Parts at sentence ends, each a whole WAV file, together the one output.
+    write(QStringLiteral("short.txt"), chapter(6000));
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("short.txt")), QStringLiteral("-o"),
+                  path(QStringLiteral("whole.wav"))}),
+             0);
+    QCOMPARE(say({QStringLiteral("--split-minutes"), QStringLiteral("2"), QStringLiteral("-f"),
+                  path(QStringLiteral("short.txt")), QStringLiteral("-o"), path(QStringLiteral("parts.wav"))}),
+             0);
+    QByteArray joined;
+    for (int part = 1; QFile::exists(path(QStringLiteral("parts-%1.wav").arg(part, 3, 10, QChar(u'0')))); ++part) {
+        const QByteArray wav = file_bytes::read(path(QStringLiteral("parts-%1.wav").arg(part, 3, 10, QChar(u'0'))));
+        QCOMPARE(data_size(wav) + 44, static_cast<quint32>(wav.size()));
+        joined += wav.mid(44);
+    }
+    QVERIFY(joined == file_bytes::read(path(QStringLiteral("whole.wav"))).mid(44));
+    QVERIFY(QFile::exists(path(QStringLiteral("parts-002.wav"))));
+}
+
+void TestLumenoSay::interrupt_keepsTheOldOutput()
+{
+    write(QStringLiteral("book.txt"), chapter(200000));
+    write(QStringLiteral("book.wav"), "old contents");
+    std::unique_ptr<QProcess> process(start({QStringLiteral("-f"), path(QStringLiteral("book.txt")),
+                                             QStringLiteral("-o"), path(QStringLiteral("book.wav"))}));
+    // Interrupted while it writes: the file beside the output exists by then.
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(m_dir->path()).entryList({QStringLiteral("book.wav.part*")}).isEmpty(), 20000);
+    ::kill(static_cast<pid_t>(process->processId()), SIGINT);
+    QVERIFY(process->waitForFinished(5000));
+    QCOMPARE(process->exitCode(), 130);
+    QCOMPARE(file_bytes::read(path(QStringLiteral("book.wav"))), QByteArray("old contents"));
+    QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("book.wav.part*")}), QStringList{});
 }
 
 void TestLumenoSay::batch_writesOneWavPerFile()
@@ -190,10 +297,47 @@ void TestLumenoSay::batch_writesOneWavPerFile()
     }
 }
 
+void TestLumenoSay::badInput_isRefusedWithItsCode()
+{
+    const QString out = path(QStringLiteral("out.wav"));
+    write(QStringLiteral("nul.txt"), QByteArray("abc\0def", 7));
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("nul.txt")), QStringLiteral("-o"), out}), 4);
+    QVERIFY(m_stderr.contains("not text"));
+    write(QStringLiteral("blank.txt"), " \r\n\t\n");
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("blank.txt")), QStringLiteral("-o"), out}), 7);
+    QCOMPARE(say({QStringLiteral("-o"), out}, QByteArray()), 7);
+    QVERIFY(!QFile::exists(out));
+
+    // A GBK file needs no --gbk: it speaks as its UTF-8 twin does.
+    write(QStringLiteral("gbk.txt"), gbk::encode(QStringLiteral("春眠不觉晓，处处闻啼鸟。")));
+    write(QStringLiteral("utf8.txt"), QStringLiteral("春眠不觉晓，处处闻啼鸟。").toUtf8());
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("gbk.txt")), QStringLiteral("-o"),
+                  path(QStringLiteral("g.wav"))}),
+             0);
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("utf8.txt")), QStringLiteral("-o"),
+                  path(QStringLiteral("u.wav"))}),
+             0);
+    QVERIFY(file_bytes::read(path(QStringLiteral("g.wav"))) == file_bytes::read(path(QStringLiteral("u.wav"))));
+
+    // Two inputs of one name would write one output: refused before anything is written.
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("a")) && QDir(m_dir->path()).mkpath(QStringLiteral("b")));
+    write(QStringLiteral("a/ch.txt"), "one.");
+    write(QStringLiteral("b/ch.txt"), "two.");
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("a/ch.txt")), QStringLiteral("-f"),
+                  path(QStringLiteral("b/ch.txt")), QStringLiteral("--output-dir"), m_dir->path()}),
+             2);
+    QVERIFY(!QFile::exists(path(QStringLiteral("ch.wav"))));
+    // Nor may an output replace an input.
+    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("utf8.txt")), QStringLiteral("-o"),
+                  path(QStringLiteral("utf8.txt"))}),
+             2);
+}
+
 void TestLumenoSay::errors_exitWithTheirCodes()
 {
     QCOMPARE(say({QStringLiteral("--speed"), QStringLiteral("warp"), QStringLiteral("x")}), 2);
     QVERIFY(m_stderr.contains("--speed"));
+    QCOMPARE(say({QStringLiteral("--speed"), QString(), QStringLiteral("x")}), 2);
     QCOMPARE(say({QStringLiteral("--voice"), QStringLiteral("nobody"), QStringLiteral("x")}), 3);
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("missing.txt"))}), 4);
     QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("no/such/folder/x.wav")), QStringLiteral("x")}), 6);

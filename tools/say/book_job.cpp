@@ -1,0 +1,204 @@
+#include "say/book_job.h"
+
+#include "say/fd_io.h"
+#include "say/interrupt.h"
+#include "say/piece_protocol.h"
+#include "say/text_decoder.h"
+#include "say/worker_pool.h"
+#include "text/sentence_split.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QQueue>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype kReadBlock = 64 * 1024;
+// Pieces waiting at each worker: one being spoken and one ready to start.
+constexpr int kQueuedPerWorker = 2;
+
+// The input as a file descriptor, read block by block through the decoder.
+class Reader final {
+public:
+    explicit Reader(const BookSource &source)
+        : m_decoder(source.gbk ? TextDecoder::Encoding::Gbk : TextDecoder::Encoding::Undecided)
+        , m_text(source.text)
+    {
+        if (source.file.isEmpty())
+            return;
+        m_fd = source.file == u"-" ? STDIN_FILENO
+                                   : ::open(QFile::encodeName(source.file).constData(), O_RDONLY | O_CLOEXEC);
+        m_owned = m_fd != STDIN_FILENO;
+    }
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
+    ~Reader()
+    {
+        if (m_owned && m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    bool opened() const { return m_fd >= 0 || m_fd == kNoFile; }
+    bool at_end() const { return m_at_end; }
+    qint64 read_bytes() const { return m_read; }
+
+    bool ready_now() const
+    {
+        if (m_fd < 0)
+            return true;
+        pollfd p{m_fd, POLLIN, 0};
+        return ::poll(&p, 1, 0) > 0;
+    }
+
+    enum class Step { Ok, Error, NotText };
+    // Reads the next block (waiting for it) and appends its GBK to out.
+    Step next(QByteArray &out)
+    {
+        if (m_fd == kNoFile) {
+            m_at_end = true;
+            m_read = m_text.size();
+            out += m_text;
+            return Step::Ok;
+        }
+        char buffer[kReadBlock];
+        const qsizetype n = fd_io::read_some(m_fd, buffer, kReadBlock);
+        if (n < 0)
+            return Step::Error;
+        m_read += n;
+        if (n == 0) {
+            m_at_end = true;
+            return m_decoder.finish(out) ? Step::Ok : Step::NotText;
+        }
+        return m_decoder.feed(QByteArrayView(buffer, n), out) ? Step::Ok : Step::NotText;
+    }
+
+private:
+    static constexpr int kNoFile = -2;
+    TextDecoder m_decoder;
+    QByteArray m_text;
+    int m_fd = kNoFile;
+    bool m_owned = false;
+    bool m_at_end = false;
+    qint64 m_read = 0;
+};
+
+} // namespace
+
+BookJob::BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, quint32 sample_rate)
+    : m_source(std::move(source))
+    , m_workers(std::move(workers))
+    , m_piece_limit(piece_limit)
+    , m_rate(sample_rate)
+{
+}
+
+BookResult BookJob::check_input(qint64 *gbk_bytes)
+{
+    *gbk_bytes = -1;
+    if (m_source.file.isEmpty() || m_source.file == u"-")
+        return BookResult::Done;
+    if (!QFileInfo(m_source.file).isFile()) {
+        m_message = QStringLiteral("%1 is not a file").arg(m_source.file);
+        return BookResult::Unreadable;
+    }
+    Reader reader(m_source);
+    if (!reader.opened())
+        return BookResult::Unreadable;
+    qint64 size = 0;
+    while (!reader.at_end()) {
+        QByteArray gbk;
+        const Reader::Step step = reader.next(gbk);
+        if (step == Reader::Step::Error)
+            return interrupt::requested() ? BookResult::Interrupted : BookResult::Unreadable;
+        if (step == Reader::Step::NotText)
+            return BookResult::NotText;
+        size += gbk.size();
+    }
+    *gbk_bytes = size;
+    return BookResult::Done;
+}
+
+BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProgress &)> &progress)
+{
+    Reader reader(m_source);
+    if (!reader.opened())
+        return BookResult::Unreadable;
+    const qint64 total = m_source.file.isEmpty() ? m_source.text.size()
+                         : m_source.file == u"-" ? 0
+                                                 : QFileInfo(m_source.file).size();
+
+    WorkerPool pool;
+    if (!pool.start(m_workers.program, m_workers.arguments, m_workers.count)) {
+        m_message = QStringLiteral("cannot start the speech workers");
+        return BookResult::EngineFailure;
+    }
+    PieceSplitter splitter(m_piece_limit);
+    QQueue<qint64> read_behind; // the input read when each piece in flight was cut
+    qint64 sent = 0;
+    qint64 done = 0;
+    qint64 audio_bytes = 0;
+    const qint64 window = qint64{pool.count()} * kQueuedPerWorker;
+    const auto stop = [&](BookResult result) {
+        pool.stop(true);
+        return result;
+    };
+
+    for (;;) {
+        if (interrupt::requested())
+            return stop(BookResult::Interrupted);
+        // Keep every worker busy; wait for input only when no piece is under way.
+        while (sent - done < window) {
+            if (splitter.has_piece()) {
+                if (!pool.send(sent++, splitter.take_piece()))
+                    return stop(BookResult::EngineFailure);
+                read_behind.enqueue(reader.read_bytes());
+                continue;
+            }
+            if (reader.at_end() || (sent > done && !reader.ready_now()))
+                break;
+            QByteArray gbk;
+            const Reader::Step step = reader.next(gbk);
+            if (step == Reader::Step::NotText)
+                return stop(BookResult::NotText);
+            if (step == Reader::Step::Error)
+                return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::Unreadable);
+            splitter.feed(gbk);
+            if (reader.at_end())
+                splitter.finish();
+        }
+        if (sent == done)
+            break;
+
+        const int fd = pool.reply_fd(done);
+        QByteArray audio;
+        qint32 engine_result = 0;
+        for (;;) {
+            const piece_protocol::Reply reply = piece_protocol::read_reply(fd, audio, engine_result);
+            if (reply == piece_protocol::Reply::Broken) {
+                if (interrupt::requested())
+                    return stop(BookResult::Interrupted);
+                m_message = QStringLiteral("a speech worker ended unexpectedly");
+                return stop(BookResult::EngineFailure);
+            }
+            if (reply == piece_protocol::Reply::End)
+                break;
+            audio_bytes += audio.size();
+            if (!sink.write(audio))
+                return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::SinkFailure);
+        }
+        if (engine_result != 0) {
+            m_message = QStringLiteral("synthesis failed (error %1)").arg(engine_result);
+            return stop(BookResult::EngineFailure);
+        }
+        ++done;
+        if (!sink.sentence_end())
+            return stop(BookResult::SinkFailure);
+        if (progress)
+            progress({read_behind.dequeue(), total, static_cast<double>(audio_bytes) / (m_rate * 2.0)});
+    }
+    pool.stop(false);
+    return audio_bytes == 0 ? BookResult::NothingToSay : BookResult::Done;
+}

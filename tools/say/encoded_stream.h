@@ -1,0 +1,30 @@
+#pragma once
+
+#include "say/audio_sink.h"
+#include "say/pending_file.h"
+
+#include <QString>
+#include <optional>
+
+typedef struct sf_private_tag SNDFILE;
+
+// Compressed audio files through libsndfile: MP3, Ogg Vorbis, Opus (in Ogg) and FLAC.
+enum class AudioFileKind { Wav, Mp3, Vorbis, Opus, Flac };
+
+// The kind an output name asks for by its extension (any letter case); nothing for an unknown one.
+std::optional<AudioFileKind> audio_file_kind(const QString &path);
+
+class EncodedStream final : public AudioSink {
+public:
+    // quality: 0 (smallest) to 10 (best); -1 for the kind's speech default.
+    EncodedStream(const QString &target, AudioFileKind kind, quint32 sample_rate, int quality);
+    ~EncodedStream() override;
+
+    bool write(QByteArrayView pcm) override;
+    bool finish() override;
+
+private:
+    PendingFile m_pending;
+    SNDFILE *m_file = nullptr;
+    QByteArray m_odd; // a byte of a sample whose other byte has not come yet
+};

@@ -1,0 +1,44 @@
+#include "say/fd_io.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace fd_io {
+
+bool write_all(int fd, QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, static_cast<std::size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+qsizetype read_some(int fd, char *out, qsizetype max, bool stop_on_signal)
+{
+    for (;;) {
+        const ssize_t n = ::read(fd, out, static_cast<std::size_t>(max));
+        if (n < 0 && errno == EINTR && !stop_on_signal)
+            continue;
+        return n;
+    }
+}
+
+bool read_exact(int fd, char *out, qsizetype size, bool stop_on_signal)
+{
+    qsizetype done = 0;
+    while (done < size) {
+        const qsizetype n = read_some(fd, out + done, size - done, stop_on_signal);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+} // namespace fd_io

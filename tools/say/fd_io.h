@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+// Whole reads and writes on file descriptors (pipes between the tool and its workers).
+// A signal that interrupts a call ends it with false (EINTR) when stop_on_signal is set, so
+// an interrupt is noticed at once.
+namespace fd_io {
+
+bool write_all(int fd, QByteArrayView bytes);
+// Exactly size bytes into out; false at the end of the stream or on an error.
+bool read_exact(int fd, char *out, qsizetype size, bool stop_on_signal = true);
+// Up to max bytes: their number, 0 at the end of the stream, negative on an error.
+qsizetype read_some(int fd, char *out, qsizetype max, bool stop_on_signal = true);
+
+} // namespace fd_io

@@ -1,0 +1,56 @@
+#include "say/piece_worker.h"
+
+#include "engine/blocking_synthesis.h"
+#include "engine/tts_engine.h"
+#include "say/fd_io.h"
+#include "say/piece_protocol.h"
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Without audio for this long the engine is taken as stuck (its own time-out is 10 s).
+constexpr int kNoAudioTimeoutMs = 15000;
+// The end frame of a piece whose speaking process died.
+constexpr qint32 kWorkerDied = -4;
+
+[[noreturn]] void speak_piece(TtsEngine &engine, const QByteArray &params, const QByteArray &text)
+{
+    int result = engine.start_engine();
+    if (result == 0) {
+        const auto forward = [](QByteArrayView audio) {
+            return fd_io::write_all(STDOUT_FILENO, piece_protocol::audio_frame(audio));
+        };
+        result = synthesize_blocking(engine, params, text, kNoAudioTimeoutMs, forward).error;
+    }
+    // The exit status carries only 8 bits; the end frame carries the whole result.
+    const bool told = fd_io::write_all(STDOUT_FILENO, piece_protocol::end_frame(result));
+    // No clean-up: the process ends here, and the engine's threads with it.
+    _exit(told ? 0 : 1);
+}
+
+} // namespace
+
+int run_piece_worker(TtsEngine &engine, const QByteArray &params)
+{
+    // Load (and if need be deploy) the library once, before any fork, so no child repeats it.
+    engine.api("QTTSInit");
+    QByteArray text;
+    while (piece_protocol::read_piece(STDIN_FILENO, text)) {
+        const pid_t child = fork();
+        if (child == 0) {
+            // Goes with its worker when the tool kills it (an interrupt).
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            speak_piece(engine, params, text);
+        }
+        int status = 0;
+        const bool spoken =
+            child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (!spoken && !fd_io::write_all(STDOUT_FILENO, piece_protocol::end_frame(kWorkerDied)))
+            return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "say/audio_sink.h"
+#include "say/pending_file.h"
+
+#include <QFile>
+
+// A WAV file written as the audio comes: the header's sizes are filled in at the end. The
+// 32-bit sizes cap the audio at kMaxData bytes; audio beyond that is refused (and the file
+// dropped) rather than written with a header that lies.
+class WavStream final : public AudioSink {
+public:
+    static constexpr qint64 kMaxData = 0xFFFFFFFFLL - 36;
+
+    WavStream(const QString &target, quint32 sample_rate, qint64 max_data = kMaxData);
+
+    bool write(QByteArrayView pcm) override;
+    bool finish() override;
+
+private:
+    PendingFile m_pending;
+    QFile m_file;
+    quint32 m_rate;
+    qint64 m_max_data;
+    qint64 m_data = 0;
+    bool m_open = false;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <sys/types.h>
+
+// Worker processes that speak pieces of text (see piece_worker.h), driven over pipes. Piece n
+// goes to worker n % count, so reading the answers worker by worker gives them in text order.
+class WorkerPool final {
+public:
+    WorkerPool() = default;
+    WorkerPool(const WorkerPool &) = delete;
+    WorkerPool &operator=(const WorkerPool &) = delete;
+    ~WorkerPool();
+
+    // Starts count copies of program with arguments. False when one could not be started.
+    bool start(const QString &program, const QStringList &arguments, int count);
+    int count() const { return static_cast<int>(m_workers.size()); }
+
+    bool send(qint64 piece, const QByteArray &text);
+    int reply_fd(qint64 piece) const;
+
+    // Ends the workers: closes their input and waits for them; with kill_now, kills them first.
+    void stop(bool kill_now);
+
+private:
+    struct Worker {
+        pid_t pid = -1;
+        int to = -1;
+        int from = -1;
+    };
+    const Worker &worker(qint64 piece) const { return m_workers[static_cast<qsizetype>(piece % count())]; }
+    QList<Worker> m_workers;
+};
