@@ -4,8 +4,6 @@
 //
 //   startup_time [runs]        (needs a display: run under xvfb-run, or QT_QPA_PLATFORM=offscreen)
 #include "app/main_window.h"
-#include "app/process_state.h"
-#include "app/settings/settings_store.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
 #include "skin/carried_skin.h"
@@ -43,10 +41,9 @@ int child(const QString &mode, const QString &folder)
     char *argv[] = {name, nullptr};
     QApplication app(argc, argv);
     QDir::setCurrent(folder);
-    ProcessState state;
     // Both library folders are the sample's own, so every start deploys as on a fresh machine.
     TtsEngine engine(carried_engine_images(), {folder + QStringLiteral("/system"), folder, {}});
-    MainWindow window(state, engine, SettingsStore::config_path(folder));
+    MainWindow window(engine, folder + QStringLiteral("/config.ini"));
     const SkinImages skin_images = carried_skin_images();
     SkinLoader skin(skin_images.library, folder + QStringLiteral("/system"), folder);
     window.set_skin_attach([&skin, &skin_images] { skin.attach(skin_images.skin, {}, 0, 0, 0); });

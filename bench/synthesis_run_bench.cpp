@@ -7,7 +7,6 @@
 //
 //   QT_QPA_PLATFORM=offscreen LUMENO_SOUND=null synthesis_run_bench [runs-for-memory=1000]
 #include "app/main_window.h"
-#include "app/process_state.h"
 #include "app/run/synthesis_run.h"
 #include "engine/blocking_synthesis.h"
 #include "engine/carried_images.h"
@@ -114,9 +113,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int memory_runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
     QTemporaryDir dir;
-    ProcessState state;
     TtsEngine engine(carried_engine_images(), {dir.filePath(QStringLiteral("system")), dir.path(), {}});
-    MainWindow window(state, engine, dir.filePath(QStringLiteral("config.ini")));
+    MainWindow window(engine, dir.filePath(QStringLiteral("config.ini")));
     window.on_created();
     const QByteArray params = "ssm=1,vcn=xiaoyan,spd=medium,vol=medium,ttp=text,tte=GB2312,bgs=0,aue=speex;7,"
                               "auf=audio/L16;rate=16000,rdn=0";

@@ -1,6 +1,5 @@
 #include "app/dialogs/message_box.h"
 #include "app/main_window.h"
-#include "app/process_state.h"
 #include "audio/audio_player.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
@@ -18,7 +17,6 @@ int main(int argc, char *argv[])
     const QString program_folder = QCoreApplication::applicationDirPath();
     QDir::setCurrent(program_folder);
 
-    ProcessState state;
     const LibraryFolders folders = LibraryFolders::for_program(program_folder);
     TtsEngine engine(carried_engine_images(), folders);
     engine.set_fatal_handler(message_box::fatal);
@@ -26,7 +24,7 @@ int main(int argc, char *argv[])
     SkinLoader skin(skin_images.library, folders.system, folders.program);
     skin.set_fatal_handler(message_box::fatal);
 
-    MainWindow window(state, engine, settings_file_path(program_folder));
+    MainWindow window(engine, settings_file_path(program_folder));
     // The result is of no concern: an unskinned window works just the same.
     window.set_skin_attach([&skin, &skin_images] { skin.attach(skin_images.skin, {}, 0, 0, 0); });
     if (const QScreen *screen = QGuiApplication::primaryScreen())

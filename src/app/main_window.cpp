@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include "app/dialogs/file_dialog.h"
-#include "app/process_state.h"
 #include "app/window_modules.h"
 
 #include <QCloseEvent>
@@ -82,10 +81,9 @@ QLabel *panel(QStatusBar *bar, const char16_t *text, int left, int width)
 
 } // namespace
 
-MainWindow::MainWindow(ProcessState &state, TtsEngine &engine, QString config_path, QWidget *parent)
+MainWindow::MainWindow(TtsEngine &engine, QString config_path, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-    , m_state(state)
     , m_engine(engine)
     , m_config_path(std::move(config_path))
 {
@@ -96,7 +94,7 @@ MainWindow::MainWindow(ProcessState &state, TtsEngine &engine, QString config_pa
     designed.setPixelSize(kFontPixels);
     setFont(designed);
     build_controls();
-    m_modules = std::make_unique<Modules>(*this, m_controls, m_state, m_engine, m_config_path);
+    m_modules = std::make_unique<Modules>(*this, m_controls, m_engine, m_config_path);
     wire_events();
 }
 

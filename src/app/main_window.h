@@ -8,7 +8,6 @@
 
 class QCloseEvent;
 class QLabel;
-struct ProcessState;
 class TtsEngine;
 class SynthesisRun;
 
@@ -25,11 +24,13 @@ public:
     static constexpr int kOuterHeight = 482;
 
     // config_path names the settings file, read at start-up and written at close.
-    MainWindow(ProcessState &state, TtsEngine &engine, QString config_path, QWidget *parent = nullptr);
+    MainWindow(TtsEngine &engine, QString config_path, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     const Controls &controls() const { return m_controls; }
     SynthesisRun &synthesis_run();
+    // The program's version as the caption shows it, set at start-up.
+    const QByteArray &version_text() const { return m_version_text; }
 
     void show_status(const QString &text);
     void on_created();
@@ -57,7 +58,7 @@ private:
     void build_controls();
     void wire_events();
 
-    ProcessState &m_state;
+    QByteArray m_version_text;
     TtsEngine &m_engine;
     QString m_config_path;
     Controls m_controls;

@@ -2,7 +2,6 @@
 #include "app/export/audio_export.h"
 #include "app/feedback/feedback_window.h"
 #include "app/main_window.h"
-#include "app/process_state.h"
 #include "app/window_modules.h"
 #include "audio/audio_player.h"
 #include "engine/tts_engine.h"
@@ -36,8 +35,7 @@ void MainWindow::wire_events()
     connect(c.import_txt, &QPushButton::clicked, this, [&m] { m.text_panel.import_txt(); });
     connect(c.stop, &QPushButton::clicked, this, [] { AudioPlayer::stop_all(); });
     connect(c.start, &QPushButton::clicked, this, [&m] { m.run.start(); });
-    connect(c.save, &QPushButton::clicked, this,
-            [this, &c] { AudioExport::save_voice(m_state.audio_buffer, *c.dialog); });
+    connect(c.save, &QPushButton::clicked, this, [&m, &c] { AudioExport::save_voice(m.run.last_wav(), *c.dialog); });
     connect(c.defaults, &QPushButton::clicked, this, [&m] { m.option_lists.restore_defaults(); });
     // Only a pick by the user rebuilds the dependent list: code that sets a selection
     // calls the rebuild itself.
@@ -51,15 +49,24 @@ void MainWindow::wire_events()
 
 void MainWindow::on_created()
 {
+    // 1. The skin, before anything is drawn.
     if (m_attach_skin)
         m_attach_skin();
-    m_state.version_text = "1.0";
-    // The designed caption already carries the version, so it is built from the product name.
-    setWindowTitle(kProductName + u'V' + QString::fromLatin1(m_state.version_text));
+    // 2. The version and the caption; the designed caption already carries the version, so it
+    //    is built from the product name.
+    m_version_text = "1.0";
+    setWindowTitle(kProductName + u'V' + QString::fromLatin1(m_version_text));
+    // 3. The engine libraries in place, and the configuration it will be started with.
+    m_engine.deploy();
+    m_engine.prepare_configuration();
+    // 4. The option lists with their defaults, the saved settings over them, and the lists that
+    //    depend on what the settings selected: the window is complete whatever the engine says.
     Modules &m = *m_modules;
-    const auto load_settings = [&m] { m.settings.load(); };
-    m_engine.initialise([&m, &load_settings] { m.option_lists.fill(load_settings); },
-                        [this](const QString &text) { show_status(text); });
+    m.option_lists.fill_fixed_items();
+    m.settings.load();
+    m.option_lists.rebuild_dependent_lists();
+    // 5. The engine started, and the outcome shown.
+    show_status(m_engine.start_engine() == 0 ? QStringLiteral("已成功连接服务器") : QStringLiteral("初始化失败"));
 }
 
 void MainWindow::on_close_query()
@@ -72,5 +79,6 @@ void MainWindow::on_close_query()
     m_modules->run.abandon();
     if (m_engine.end_session() == 0)
         m_engine.finalise();
+    // The settings are written whatever the engine said.
     m_modules->settings.save();
 }

@@ -8,18 +8,16 @@
 #include "app/settings/settings_store.h"
 #include "app/text/text_panel.h"
 
-struct ProcessState;
 class TtsEngine;
 
 // The operations the window's events are bound to, grouped by the part of the window they serve.
 struct MainWindow::Modules {
-    Modules(MainWindow &window, const Controls &controls, ProcessState &state, TtsEngine &engine,
-            const QString &config_path)
+    Modules(MainWindow &window, const Controls &controls, TtsEngine &engine, const QString &config_path)
         : text_panel(controls)
         , settings(controls, text_panel, config_path)
-        , voices(controls, state)
+        , voices(controls)
         , option_lists(controls, voices)
-        , run(controls, engine, voices, state, [&window](const QString &text) { window.show_status(text); })
+        , run(controls, engine, voices, [&window](const QString &text) { window.show_status(text); })
     {
     }
 

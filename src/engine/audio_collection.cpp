@@ -4,30 +4,29 @@
 
 #include <QElapsedTimer>
 
-CollectOutcome collect_audio(TtsEngine &engine, const QByteArray &session, int no_audio_timeout_ms, QByteArray &audio,
+CollectOutcome collect_audio(TtsEngine &engine, int no_audio_timeout_ms, QByteArray &audio,
                              const std::function<bool(bool got_audio)> &between, int *error)
 {
     QElapsedTimer since_audio;
     since_audio.start();
     int status = 0;
-    while (status != kSynthDone) {
-        unsigned int length = 0;
-        int code = 0;
-        const void *chunk = engine.api("QTTSAudioGet").audio_get(session.constData(), &length, &status, &code);
-        if (code != 0) {
+    while (status != QTTS_AUDIO_COMPLETE) {
+        const TtsEngine::AudioPiece piece = engine.get_audio();
+        status = piece.status;
+        if (piece.error != 0) {
             if (error != nullptr)
-                *error = code;
+                *error = piece.error;
             return CollectOutcome::EngineError;
         }
-        const bool got_audio = chunk != nullptr && length != 0;
+        const bool got_audio = piece.data != nullptr && piece.length != 0;
         if (got_audio) {
-            audio.append(static_cast<const char *>(chunk), length);
+            audio.append(static_cast<const char *>(piece.data), piece.length);
             since_audio.restart();
-        } else if (status != kSynthDone && since_audio.elapsed() > no_audio_timeout_ms) {
+        } else if (status != QTTS_AUDIO_COMPLETE && since_audio.elapsed() > no_audio_timeout_ms) {
             return CollectOutcome::TimedOut;
         }
         // The last pass too: a handler run here may still abandon the result.
-        if ((got_audio || status != kSynthDone) && !between(got_audio))
+        if ((got_audio || status != QTTS_AUDIO_COMPLETE) && !between(got_audio))
             return CollectOutcome::Abandoned;
     }
     return CollectOutcome::Done;

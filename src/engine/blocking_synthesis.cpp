@@ -22,16 +22,10 @@ BlockingResult synthesize_blocking(TtsEngine &engine, const QByteArray &params, 
         result.error = kUnrepresentable;
         return result;
     }
-    int error = 0;
-    const char *id = engine.api("QTTSSessionBegin").session_begin(params.constData(), &error);
-    if (id == nullptr || error != 0) {
-        result.error = error != 0 ? error : -1;
+    result.error = engine.begin_session(params);
+    if (result.error != 0)
         return result;
-    }
-    const QByteArray session(id);
-    result.error = engine.api("QTTSTextPut")
-                       .text_put(session.constData(), engine_text->constData(),
-                                 static_cast<unsigned int>(engine_text->size()), "");
+    result.error = engine.put_text(*engine_text);
     if (result.error == 0) {
         const auto wait = [&](bool got_audio) {
             if (on_audio && !result.audio.isEmpty()) {
@@ -44,13 +38,12 @@ BlockingResult synthesize_blocking(TtsEngine &engine, const QByteArray &params, 
                 std::this_thread::sleep_for(kIdleWait);
             return true;
         };
-        const CollectOutcome outcome =
-            collect_audio(engine, session, no_audio_timeout_ms, result.audio, wait, &result.error);
+        const CollectOutcome outcome = collect_audio(engine, no_audio_timeout_ms, result.audio, wait, &result.error);
         if (outcome == CollectOutcome::TimedOut)
             result.error = kTimedOut;
         else if (outcome == CollectOutcome::Abandoned)
             result.error = kAbandoned;
     }
-    engine.api("QTTSSessionEnd").session_end(session.constData(), "");
+    engine.end_session("");
     return result;
 }

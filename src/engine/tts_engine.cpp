@@ -75,18 +75,6 @@ QByteArray TtsEngine::configuration_text() const
            + ",coding_libs=" + m_config.coding_libs + ",max_text_size=" + m_config.max_text_size;
 }
 
-void TtsEngine::initialise(const std::function<void()> &fill_options,
-                           const std::function<void(const QString &)> &show_status)
-{
-    deploy();
-    prepare_configuration();
-    if (fill_options)
-        fill_options();
-    const int result = start_engine();
-    if (show_status)
-        show_status(result == 0 ? QStringLiteral("已成功连接服务器") : QStringLiteral("初始化失败"));
-}
-
 int TtsEngine::start_engine()
 {
     if (m_config.appid.isEmpty())
@@ -95,12 +83,40 @@ int TtsEngine::start_engine()
     return api("QTTSInit").init(config.constData());
 }
 
+int TtsEngine::begin_session(const QByteArray &params)
+{
+    int error = 0;
+    const char *id = api("QTTSSessionBegin").session_begin(params.constData(), &error);
+    m_session_id = id != nullptr ? QByteArray(id) : QByteArray();
+    if (error != 0)
+        return error;
+    return m_session_id.isEmpty() ? kNoSession : 0;
+}
+
+int TtsEngine::put_text(QByteArrayView engine_text)
+{
+    return api("QTTSTextPut")
+        .text_put(m_session_id.constData(), engine_text.data(), static_cast<unsigned int>(engine_text.size()), "");
+}
+
+TtsEngine::AudioPiece TtsEngine::get_audio()
+{
+    AudioPiece piece;
+    piece.data = api("QTTSAudioGet").audio_get(m_session_id.constData(), &piece.length, &piece.status, &piece.error);
+    return piece;
+}
+
 int TtsEngine::end_session()
+{
+    static const QByteArray hint = gbk::encode(QStringLiteral("正常关闭"));
+    return end_session(hint.constData());
+}
+
+int TtsEngine::end_session(const char *hints)
 {
     if (m_session_id.isEmpty())
         return 0;
-    static const QByteArray hint = gbk::encode(QStringLiteral("正常关闭"));
-    return api("QTTSSessionEnd").session_end(m_session_id.constData(), hint.constData());
+    return api("QTTSSessionEnd").session_end(m_session_id.constData(), hints);
 }
 
 int TtsEngine::finalise()

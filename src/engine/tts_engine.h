@@ -18,8 +18,8 @@ struct EngineImages {
     QByteArrayView codec;  // libmsc_speex.so
 };
 
-// The binding to the engine library: deploys it, initialises it, owns the session id, ends
-// sessions and finalises it. The library is loaded at the first engine call; when it or one
+// The binding to the engine library: deploys it, initialises it, runs its sessions (owning
+// the session id) and finalises it. The library is loaded at the first engine call; when it or one
 // of its six operations cannot be found the fatal handler runs (by default: message, exit -1).
 class TtsEngine final {
 public:
@@ -36,17 +36,30 @@ public:
     // Places both libraries in one folder (the codec is loaded from beside the engine) by the
     // carried-library rule; the engine is then loaded from there.
     void deploy();
-    // Deploys, prepares the configuration, runs fill_options (the option lists and saved
-    // settings, so the window is complete whatever the engine says), then initialises the
-    // engine and reports "已成功连接服务器" or "初始化失败".
-    void initialise(const std::function<void()> &fill_options, const std::function<void(const QString &)> &show_status);
-    // Prepares the configuration and hands it to the engine; the engine's result.
+    // The configuration text handed to the engine at start.
+    void prepare_configuration();
+    // Hands the configuration to the engine (preparing it first if needed); the engine's result.
     int start_engine();
-    int end_session();
     int finalise();
 
+    // One session at a time; the engine's results, 0 on success. begin_session replaces the
+    // remembered id (empty when the engine gave none: then the result is the engine's error,
+    // or kNoSession). put_text and get_audio address the remembered session.
+    static constexpr int kNoSession = -1;
+    int begin_session(const QByteArray &params);
+    int put_text(QByteArrayView engine_text);
+    struct AudioPiece {
+        const void *data = nullptr; // the engine's memory, valid until its next call
+        unsigned int length = 0;
+        int status = 0; // QTTS_AUDIO_COMPLETE once all audio has been handed out
+        int error = 0;
+    };
+    AudioPiece get_audio();
+    // Ends the remembered session, with the hint "正常关闭" or the given one; 0 when none is open.
+    int end_session();
+    int end_session(const char *hints);
+
     QByteArray configuration_text() const;
-    QByteArray &session_id() { return m_session_id; }
     const QByteArray &session_id() const { return m_session_id; }
     bool finalised() const { return m_finalised; }
 
@@ -74,6 +87,5 @@ private:
         QByteArray coding_libs;
         QByteArray max_text_size;
     };
-    void prepare_configuration();
     Configuration m_config;
 };

@@ -212,7 +212,7 @@ void TestMainWindow::startup_setsCaptionAndInitialisesEngineOnce()
                                         QStringLiteral("小燕(青年女声)"), QStringLiteral("7"),
                                         QStringLiteral("字符数：24/2048"), QString()}));
     QCOMPARE(m_f->window->windowTitle(), QStringLiteral("Lumeno语音合成工具V1.0"));
-    QCOMPARE(m_f->state.version_text, QByteArray("1.0"));
+    QCOMPARE(m_f->window->version_text(), QByteArray("1.0"));
     QCOMPARE(fake_engine::calls().size(), 1);
     QVERIFY(fake_engine::calls().constFirst().startsWith(QStringLiteral("QTTSInit(server_url=")));
     QVERIFY(fake_engine::calls().constFirst().contains(
@@ -259,7 +259,8 @@ void TestMainWindow::close_withoutSession_finalisesWithoutEndingSession()
 void TestMainWindow::close_whenSessionEndFails_skipsFinalise()
 {
     m_f->window->on_created();
-    m_f->engine.session_id() = "open-session";
+    fake_engine::script().session_id = "open-session";
+    QCOMPARE(m_f->engine.begin_session("vcn=xiaoyan"), 0);
     fake_engine::script().session_end_result = 10108;
     fake_engine::calls().clear();
     m_f->window->on_close_query();
@@ -271,7 +272,8 @@ void TestMainWindow::close_isNeverRefused()
     m_f->window->on_created();
     m_f->window->show();
     fake_engine::script().session_end_result = 1;
-    m_f->engine.session_id() = "s";
+    fake_engine::script().session_id = "s";
+    QCOMPARE(m_f->engine.begin_session("vcn=xiaoyan"), 0);
     QVERIFY(m_f->window->close());
     QVERIFY(!m_f->window->isVisible());
 }

@@ -26,7 +26,8 @@ private:
 void TestSynthesisOptions::init()
 {
     m_window = new OptionWindow;
-    m_window->lists.fill({});
+    m_window->lists.fill_fixed_items();
+    m_window->lists.rebuild_dependent_lists();
 }
 
 void TestSynthesisOptions::cleanup()

@@ -1,5 +1,4 @@
 #include "app/main_window.h"
-#include "app/process_state.h"
 #include "app/run/synthesis_run.h"
 #include "audio/audio_player.h"
 #include "engine/tts_engine.h"
@@ -33,7 +32,7 @@ struct ScriptedWindow {
     {
         QDir(dir.path()).mkpath(QStringLiteral("system"));
         QDir(dir.path()).mkpath(QStringLiteral("program"));
-        window = std::make_unique<MainWindow>(state, engine, dir.filePath(QStringLiteral("config.ini")));
+        window = std::make_unique<MainWindow>(engine, dir.filePath(QStringLiteral("config.ini")));
         statuses = std::make_unique<QSignalSpy>(window.get(), &MainWindow::status_shown);
         window->on_created();
         library = dlopen(QFile::encodeName(dir.filePath(QStringLiteral("system/libmsc.so"))).constData(),
@@ -72,7 +71,6 @@ struct ScriptedWindow {
     QTemporaryDir dir;
     QByteArray image;
     QByteArray codec;
-    ProcessState state;
     TtsEngine engine;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QSignalSpy> statuses;
@@ -148,7 +146,7 @@ void TestSynthesisRun::realEngine_speaksTheDesignedSentence()
         QCOMPARE(shown.value(0), QStringLiteral("成功发送转换文本,等待返回结果中..."));
         QVERIFY(shown.contains(QStringLiteral("正在合成语音,请稍候...")));
         QCOMPARE(shown.constLast(), QStringLiteral("语音已合成"));
-        const QByteArray &wav = w.state.audio_buffer;
+        const QByteArray &wav = w.window->synthesis_run().last_wav();
         QCOMPARE(qFromLittleEndian<quint32>(wav.constData() + 24), 16000u);
         // Twelve syllables: between one and six seconds of 16 kHz 16-bit speech.
         const qsizetype audio = wav.size() - 44;
@@ -222,12 +220,12 @@ void TestSynthesisRun::run_reportsEachStageAndKeepsWav()
     QCOMPARE(w.shown(), (QStringList{QStringLiteral("成功发送转换文本,等待返回结果中..."),
                                      QStringLiteral("正在合成语音,请稍候..."), QStringLiteral("正在合成语音,请稍候..."),
                                      QStringLiteral("正在合成语音,请稍候..."), QStringLiteral("语音已合成")}));
-    QCOMPARE(w.state.audio_buffer.size(), 44 + 3 * 640);
-    QCOMPARE(w.state.audio_buffer.left(4), QByteArray("RIFF"));
+    QCOMPARE(w.window->synthesis_run().last_wav().size(), 44 + 3 * 640);
+    QCOMPARE(w.window->synthesis_run().last_wav().left(4), QByteArray("RIFF"));
     // 16 kHz by default, and the chunks in the order they came.
-    QCOMPARE(qFromLittleEndian<quint32>(w.state.audio_buffer.constData() + 24), 16000u);
-    QCOMPARE(w.state.audio_buffer.mid(44, 640), QByteArray(640, '\x01'));
-    QCOMPARE(w.state.audio_buffer.right(640), QByteArray(640, '\x03'));
+    QCOMPARE(qFromLittleEndian<quint32>(w.window->synthesis_run().last_wav().constData() + 24), 16000u);
+    QCOMPARE(w.window->synthesis_run().last_wav().mid(44, 640), QByteArray(640, '\x01'));
+    QCOMPARE(w.window->synthesis_run().last_wav().right(640), QByteArray(640, '\x03'));
     QVERIFY(w.c().start->isEnabled());
     QCOMPARE(w.c().start->text(), QStringLiteral("开始合成"));
     const QStringList calls = w.calls();
@@ -328,7 +326,7 @@ void TestSynthesisRun::failedSessionStart_leavesIdEmpty()
     QVERIFY(w.engine.session_id().isEmpty());
     QVERIFY(w.c().start->isEnabled());
     // The earlier result stays; the next run ends no session first.
-    QCOMPARE(w.state.audio_buffer.size(), 44 + 640);
+    QCOMPARE(w.window->synthesis_run().last_wav().size(), 44 + 640);
     w.configure("chunks=1");
     w.start();
     QCOMPARE(count_prefix(w.calls(), QStringLiteral("QTTSSessionEnd")), 0);
@@ -341,18 +339,18 @@ void TestSynthesisRun::failedTextPut_clearsBusyAndKeepsSession()
     QCOMPARE(w.shown().constLast(), QStringLiteral("发送转换文本失败"));
     QVERIFY(w.c().start->isEnabled());
     QVERIFY(!w.engine.session_id().isEmpty());
-    QVERIFY(w.state.audio_buffer.isEmpty());
+    QVERIFY(w.window->synthesis_run().last_wav().isEmpty());
 }
 
 void TestSynthesisRun::engineError_endsRunAndKeepsPreviousResult()
 {
     ScriptedWindow w("chunks=2;chunk_bytes=100");
     w.start();
-    const QByteArray previous = w.state.audio_buffer;
+    const QByteArray previous = w.window->synthesis_run().last_wav();
     w.configure("chunks=4;error_at=2");
     w.start();
     QCOMPARE(w.shown().constLast(), QStringLiteral("合成失败，请重试"));
-    QCOMPARE(w.state.audio_buffer, previous);
+    QCOMPARE(w.window->synthesis_run().last_wav(), previous);
     QVERIFY(w.c().start->isEnabled());
     QCOMPARE(w.c().start->text(), QStringLiteral("开始合成"));
 }
@@ -367,7 +365,7 @@ void TestSynthesisRun::engineThatNeverFinishes_endsAfterTimeout()
     QVERIFY(timer.elapsed() >= 300);
     QCOMPARE(w.shown().constLast(), QStringLiteral("合成失败，请重试"));
     QVERIFY(w.c().start->isEnabled());
-    QVERIFY(w.state.audio_buffer.isEmpty());
+    QVERIFY(w.window->synthesis_run().last_wav().isEmpty());
 }
 
 void TestSynthesisRun::noAudio_saysNothingToSpeakAndKeepsPreviousResult()
@@ -375,13 +373,13 @@ void TestSynthesisRun::noAudio_saysNothingToSpeakAndKeepsPreviousResult()
     // Four seconds of audio, still playing when the second run ends.
     ScriptedWindow w("chunks=4;chunk_bytes=32000;empty_polls=0");
     w.start();
-    const QByteArray previous = w.state.audio_buffer;
+    const QByteArray previous = w.window->synthesis_run().last_wav();
     w.configure("chunks=0");
     w.statuses->clear();
     w.start();
     QCOMPARE(w.shown(),
              (QStringList{QStringLiteral("成功发送转换文本,等待返回结果中..."), QStringLiteral("没有可合成的语音")}));
-    QCOMPARE(w.state.audio_buffer, previous);
+    QCOMPARE(w.window->synthesis_run().last_wav(), previous);
     QVERIFY(w.c().start->isEnabled());
     QVERIFY(!AudioPlayer::wait_idle(100));
 }
@@ -405,7 +403,7 @@ void TestSynthesisRun::duringRun_onlyStartIsDisabledAndFormatOfTheSessionIsKept(
     QCOMPARE(w.c().text->toPlainText(), QString());
     // The session was begun at 16 kHz: the header says what the audio is.
     QVERIFY(w.calls().constFirst().endsWith(QStringLiteral("auf=audio/L16;rate=16000,rdn=0")));
-    QCOMPARE(qFromLittleEndian<quint32>(w.state.audio_buffer.constData() + 24), 16000u);
+    QCOMPARE(qFromLittleEndian<quint32>(w.window->synthesis_run().last_wav().constData() + 24), 16000u);
 }
 
 void TestSynthesisRun::closeDuringRun_endsSessionOnceAndNeverPollsAfterFini()
@@ -418,7 +416,7 @@ void TestSynthesisRun::closeDuringRun_endsSessionOnceAndNeverPollsAfterFini()
     QCOMPARE(count_prefix(calls, QStringLiteral("QTTSSessionEnd")), 1);
     QCOMPARE(calls.constLast(), QStringLiteral("QTTSFini"));
     QVERIFY(!w.window->isVisible());
-    QVERIFY(w.state.audio_buffer.isEmpty());
+    QVERIFY(w.window->synthesis_run().last_wav().isEmpty());
 }
 
 QTEST_MAIN(TestSynthesisRun)

@@ -6,7 +6,6 @@
 #include "app/controls.h"
 #include "app/options/option_lists.h"
 #include "app/options/voice_catalogue.h"
-#include "app/process_state.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -18,8 +17,7 @@ struct OptionWindow {
 
     QWidget window;
     Controls controls;
-    ProcessState state;
-    VoiceCatalogue catalogue{controls, state};
+    VoiceCatalogue catalogue{controls};
     OptionLists lists{controls, catalogue};
 };
 

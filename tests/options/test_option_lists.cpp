@@ -46,7 +46,8 @@ QComboBox *TestOptionLists::list(const QString &name) const
 
 void TestOptionLists::fill_with_defaults()
 {
-    m_window->lists.fill({});
+    m_window->lists.fill_fixed_items();
+    m_window->lists.rebuild_dependent_lists();
 }
 
 void TestOptionLists::fill_freshStartShowsDefaults_data()
@@ -86,20 +87,17 @@ void TestOptionLists::fill_freshStartShowsDefaults()
 void TestOptionLists::fill_rebuildsVoicesAndLevelsAfterSettings()
 {
     const Controls &c = m_window->controls;
-    int loads = 0;
-    m_window->lists.fill([&] {
-        ++loads;
-        // The settings come after the defaults...
-        QCOMPARE(c.voice->count(), 22);
-        QCOMPARE(c.compression->currentText(), QStringLiteral("7"));
-        // ...and restore positions the way the settings store does, by code.
-        select_by_position(c.engine_type, 1);
-        select_by_position(c.voice, 2);
-        select_by_position(c.speed, 4);
-        select_by_position(c.audio_encoding, 2);
-        select_by_position(c.compression, 9);
-    });
-    QCOMPARE(loads, 1);
+    m_window->lists.fill_fixed_items();
+    // The settings come after the defaults...
+    QCOMPARE(c.voice->count(), 22);
+    QCOMPARE(c.compression->currentText(), QStringLiteral("7"));
+    // ...and restore positions the way the settings store does, by code.
+    select_by_position(c.engine_type, 1);
+    select_by_position(c.voice, 2);
+    select_by_position(c.speed, 4);
+    select_by_position(c.audio_encoding, 2);
+    select_by_position(c.compression, 9);
+    m_window->lists.rebuild_dependent_lists();
     QCOMPARE(c.voice->count(), 5);
     QCOMPARE(c.voice->currentText(), QStringLiteral("凯瑟琳(青年女声)"));
     QCOMPARE(m_window->catalogue.selected_voice_id(), QByteArray("Catherine"));
@@ -174,7 +172,7 @@ void TestOptionLists::defaultsButton_restoresEveryListAndChineseVoices()
     for (int i = 0; i < fixed.size(); ++i)
         QCOMPARE(fixed.at(i)->currentIndex(), defaults.at(i));
     QCOMPARE(c.voice->count(), 22);
-    QCOMPARE(m_window->state.voice_list.size(), 22);
+    QCOMPARE(m_window->catalogue.voice_list().size(), 22);
     QCOMPARE(c.voice->currentText(), QStringLiteral("小燕(青年女声)"));
     QCOMPARE(c.compression->count(), 11);
     QCOMPARE(c.compression->currentText(), QStringLiteral("7"));

@@ -86,7 +86,7 @@ void TestVoiceCatalogue::fillVoiceList_showsVoicesOfEngineType()
 void TestVoiceCatalogue::fillVoiceList_keepsGbkEntriesParallelToItems()
 {
     QComboBox *voices = m_window->controls.voice;
-    const QList<VoiceEntry> &entries = m_window->state.voice_list;
+    const QList<VoiceEntry> &entries = m_window->catalogue.voice_list();
     for (int type = 0; type < m_window->controls.engine_type->count(); ++type) {
         select_by_position(m_window->controls.engine_type, type);
         m_window->catalogue.fill_voice_list();
@@ -110,7 +110,7 @@ void TestVoiceCatalogue::fillVoiceList_withoutEngineTypeLeavesListEmpty()
     m_window->catalogue.fill_voice_list();
     QCOMPARE(m_window->controls.voice->count(), 0);
     QCOMPARE(m_window->controls.voice->currentIndex(), -1);
-    QVERIFY(m_window->state.voice_list.isEmpty());
+    QVERIFY(m_window->catalogue.voice_list().isEmpty());
     QVERIFY(m_window->catalogue.selected_voice_id().isEmpty());
 }
 
@@ -129,7 +129,7 @@ void TestVoiceCatalogue::engineTypePick_rebuildsAndSelectsFirstVoice()
 
     QVERIFY(user_pick(types, 0));
     QCOMPARE(voices->count(), 22);
-    QCOMPARE(m_window->state.voice_list.size(), 22);
+    QCOMPARE(m_window->catalogue.voice_list().size(), 22);
     QCOMPARE(voices->currentText(), QStringLiteral("小燕(青年女声)"));
     QCOMPARE(m_window->catalogue.selected_voice_id(), QByteArray("xiaoyan"));
 }

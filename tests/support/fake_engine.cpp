@@ -37,7 +37,7 @@ const void *audio_get(const char *session, unsigned int *len, int *status, int *
 {
     g_calls << QStringLiteral("QTTSAudioGet(%1)").arg(QString::fromLatin1(session));
     *len = 0;
-    *status = kSynthDone;
+    *status = QTTS_AUDIO_COMPLETE;
     *error = 0;
     return nullptr;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/main_window.h"
-#include "app/process_state.h"
 #include "engine/tts_engine.h"
 #include "fake_engine.h"
 
@@ -22,12 +21,11 @@ struct WindowFixture {
     {
         fake_engine::reset();
         engine.use_api(fake_engine::api());
-        window = std::make_unique<MainWindow>(state, engine, config_path);
+        window = std::make_unique<MainWindow>(engine, config_path);
     }
 
     QTemporaryDir dir;
     QString config_path;
-    ProcessState state;
     TtsEngine engine;
     std::unique_ptr<MainWindow> window;
 };

@@ -39,15 +39,17 @@ QComboBox *OptionLists::list(FixedList which) const
     return nullptr;
 }
 
-void OptionLists::fill(const std::function<void()> &load_settings)
+void OptionLists::fill_fixed_items()
 {
     for (FixedList which : option_tables::kFillOrder)
         list(which)->addItems(option_tables::items(which));
     restore_defaults();
-    if (load_settings)
-        load_settings();
-    // The settings restore positions without raising `activated`; the voice and level
-    // positions they restored give way to the first voice and the encoding's default level.
+}
+
+void OptionLists::rebuild_dependent_lists()
+{
+    // The voice and level positions the settings restored give way to the first voice and the
+    // encoding's default level.
     m_voices.fill_voice_list();
     fill_compression_levels();
 }

@@ -3,8 +3,6 @@
 #include "app/controls.h"
 #include "options/option_tables.h"
 
-#include <functional>
-
 class QComboBox;
 class VoiceCatalogue;
 
@@ -15,9 +13,11 @@ class OptionLists final {
 public:
     OptionLists(const Controls &controls, VoiceCatalogue &voices);
 
-    // Once per run: appends the fixed items, applies the defaults, then load_settings (may be
-    // empty), and rebuilds the voices and levels for what the settings selected.
-    void fill(const std::function<void()> &load_settings);
+    // Once per run: appends the fixed items and applies the defaults.
+    void fill_fixed_items();
+    // After the saved settings: the settings restore positions without raising `activated`,
+    // so the voices and levels are rebuilt for what they selected.
+    void rebuild_dependent_lists();
     void restore_defaults();
     // Rebuilds the levels for the selected audio encoding and selects that encoding's default.
     void fill_compression_levels();

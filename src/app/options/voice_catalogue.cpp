@@ -1,15 +1,12 @@
 #include "app/options/voice_catalogue.h"
 
 #include "app/options/list_selection.h"
-#include "app/process_state.h"
-#include "options/voice_entries.h"
 #include "platform/gbk.h"
 
 #include <QComboBox>
 
-VoiceCatalogue::VoiceCatalogue(const Controls &controls, ProcessState &state)
+VoiceCatalogue::VoiceCatalogue(const Controls &controls)
     : m_controls(controls)
-    , m_state(state)
 {
 }
 
@@ -17,10 +14,10 @@ void VoiceCatalogue::fill_voice_list()
 {
     QComboBox *list = m_controls.voice;
     list->clear();
-    m_state.voice_list.clear();
+    m_voice_list.clear();
     for (const VoiceEntry &entry : voice_entries(m_controls.engine_type->currentIndex())) {
         list->addItem(gbk::decode(entry.display_text));
-        m_state.voice_list.append(entry);
+        m_voice_list.append(entry);
     }
     select_by_position(list, 0);
 }
@@ -28,7 +25,7 @@ void VoiceCatalogue::fill_voice_list()
 QByteArray VoiceCatalogue::selected_voice_id() const
 {
     const int position = m_controls.voice->currentIndex();
-    if (position < 0 || position >= m_state.voice_list.size())
+    if (position < 0 || position >= m_voice_list.size())
         return {};
-    return m_state.voice_list.at(position).voice_id;
+    return m_voice_list.at(position).voice_id;
 }

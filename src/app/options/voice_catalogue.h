@@ -1,16 +1,16 @@
 #pragma once
 
 #include "app/controls.h"
+#include "options/voice_entries.h"
 
 #include <QByteArray>
+#include <QList>
 
-struct ProcessState;
-
-// Fills the voice list with the voices of the selected engine type and keeps the process's
-// voice list parallel to its items, so a selected position always has its voice id.
+// Fills the voice list with the voices of the selected engine type and keeps its entries
+// parallel to the items, so a selected position always has its voice id.
 class VoiceCatalogue final {
 public:
-    VoiceCatalogue(const Controls &controls, ProcessState &state);
+    explicit VoiceCatalogue(const Controls &controls);
 
     // Rebuilds the voice list for the current engine type and selects its first voice; with
     // no engine type selected the list stays empty, without selection.
@@ -18,8 +18,10 @@ public:
 
     // The voice id of the selected voice (GBK); empty when no voice is selected.
     QByteArray selected_voice_id() const;
+    // The entries behind the list's items, in item order.
+    const QList<VoiceEntry> &voice_list() const { return m_voice_list; }
 
 private:
     const Controls &m_controls;
-    ProcessState &m_state;
+    QList<VoiceEntry> m_voice_list;
 };

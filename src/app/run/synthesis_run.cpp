@@ -1,6 +1,5 @@
 #include "app/run/synthesis_run.h"
 
-#include "app/process_state.h"
 #include "app/run/synthesis_options.h"
 #include "app/text/text_box.h"
 #include "audio/audio_player.h"
@@ -19,11 +18,10 @@
 #include <QTimer>
 
 SynthesisRun::SynthesisRun(const Controls &controls, TtsEngine &engine, const VoiceCatalogue &voices,
-                           ProcessState &state, StatusSink show_status)
+                           StatusSink show_status)
     : m_controls(controls)
     , m_engine(engine)
     , m_voices(voices)
-    , m_state(state)
     , m_show_status(std::move(show_status))
 {
 }
@@ -65,14 +63,8 @@ void SynthesisRun::start()
         return;
     }
 
-    if (!m_engine.session_id().isEmpty())
-        m_engine.end_session();
-
-    const QByteArray params = SessionParams::build(options);
-    int error = 0;
-    const char *id = m_engine.api("QTTSSessionBegin").session_begin(params.constData(), &error);
-    m_engine.session_id() = id != nullptr ? QByteArray(id) : QByteArray();
-    if (error != 0 || m_engine.session_id().isEmpty()) {
+    m_engine.end_session();
+    if (m_engine.begin_session(SessionParams::build(options)) != 0) {
         m_show_status(QStringLiteral("启动会话失败，请检查appid是否可用"));
         return;
     }
@@ -80,10 +72,7 @@ void SynthesisRun::start()
     m_sample_rate = WavBuilder::sample_rate_for_format(options.audio_format);
 
     set_busy(true);
-    const int put = m_engine.api("QTTSTextPut")
-                        .text_put(m_engine.session_id().constData(), text->constData(),
-                                  static_cast<unsigned int>(text->size()), "");
-    if (put != 0) {
+    if (m_engine.put_text(*text) != 0) {
         m_show_status(QStringLiteral("发送转换文本失败"));
         set_busy(false);
         return;
@@ -112,7 +101,7 @@ void SynthesisRun::collect()
     AudioPlayer::stop_all();
     AudioPlayer::play(wav);
     set_busy(false);
-    m_state.audio_buffer = wav;
+    m_last_wav = wav;
     m_show_status(QStringLiteral("语音已合成"));
 }
 
@@ -127,7 +116,7 @@ SynthesisRun::Outcome SynthesisRun::poll(QByteArray &audio)
         }
         return !m_abandoned;
     };
-    switch (collect_audio(m_engine, m_engine.session_id(), m_no_audio_timeout_ms, audio, between)) {
+    switch (collect_audio(m_engine, m_no_audio_timeout_ms, audio, between)) {
     case CollectOutcome::Done:
         return Outcome::Done;
     case CollectOutcome::Abandoned:

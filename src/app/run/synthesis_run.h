@@ -8,7 +8,6 @@
 
 class TtsEngine;
 class VoiceCatalogue;
-struct ProcessState;
 
 // One synthesis of the text box content: checks, a fresh engine session, the text handed
 // over in one piece, the audio collected while the window keeps handling events, then the
@@ -17,11 +16,12 @@ class SynthesisRun final {
 public:
     using StatusSink = std::function<void(const QString &)>;
 
-    SynthesisRun(const Controls &controls, TtsEngine &engine, const VoiceCatalogue &voices, ProcessState &state,
-                 StatusSink show_status);
+    SynthesisRun(const Controls &controls, TtsEngine &engine, const VoiceCatalogue &voices, StatusSink show_status);
 
     void start();
     void set_busy(bool busy);
+    // The complete WAV of the last run that reached its end; empty before the first.
+    const QByteArray &last_wav() const { return m_last_wav; }
 
     // Makes a run under way stop polling at its next pass without calling the engine again,
     // so the session can be ended and the engine finalised under it (closing the window).
@@ -42,10 +42,10 @@ private:
     const Controls &m_controls;
     TtsEngine &m_engine;
     const VoiceCatalogue &m_voices;
-    ProcessState &m_state;
     StatusSink m_show_status;
     bool m_running = false;
     bool m_abandoned = false;
     int m_no_audio_timeout_ms = 10000;
     quint32 m_sample_rate = 0;
+    QByteArray m_last_wav;
 };

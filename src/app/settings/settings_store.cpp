@@ -56,11 +56,6 @@ SettingsStore::SettingsStore(const Controls &controls, TextPanel &text_panel, QS
 {
 }
 
-QString SettingsStore::config_path(const QString &program_folder)
-{
-    return program_folder + QStringLiteral("/config.ini");
-}
-
 void SettingsStore::load()
 {
     load_window(m_controls.window, m_config_path);

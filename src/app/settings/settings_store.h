@@ -15,9 +15,6 @@ class SettingsStore final {
 public:
     SettingsStore(const Controls &controls, TextPanel &text_panel, QString config_path);
 
-    // The settings file beside the program.
-    static QString config_path(const QString &program_folder);
-
     // Combo boxes, then edit boxes, then the count refresh (which also enforces the text limit).
     void load();
     // Edit boxes first, so a new file starts with their section.
