@@ -24,15 +24,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=../tests/support/wait_for.sh
+. tests/support/wait_for.sh
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -nolisten unix >/dev/null 2>&1 &

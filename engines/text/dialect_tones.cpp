@@ -20,25 +20,6 @@ constexpr Table xian{{{}, {3, -10}, {2, 0}, {4, 12}, {1, -12}, {5, 0}}};
 constexpr Table zhengzhou{{{}, {2, 0}, {4, -10}, {4, 15}, {3, 0}, {5, 0}}};
 constexpr Table changsha{{{}, {1, -15}, {2, -20}, {4, 0}, {1, 10}, {5, 0}}};
 
-void append_escaped(std::string &out, std::u32string_view text)
-{
-    for (const char32_t c : text) {
-        switch (c) {
-        case U'<':
-            out += "&lt;";
-            break;
-        case U'>':
-            out += "&gt;";
-            break;
-        case U'&':
-            out += "&amp;";
-            break;
-        default:
-            append_utf8(out, c);
-        }
-    }
-}
-
 } // namespace
 
 std::optional<Table> dialect_tones(Dialect dialect)
@@ -66,7 +47,7 @@ std::string dialect_speech_ssml(const std::vector<ReadingItem> &items, const Tab
     std::string out = "<speak><voice name=\"" + voice + "\">";
     for (const ReadingItem &item : items) {
         if (!item.is_syllable) {
-            append_escaped(out, item.text);
+            append_xml_escaped(out, item.text);
             out += ' ';
             continue;
         }

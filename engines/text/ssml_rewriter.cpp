@@ -60,25 +60,6 @@ char32_t decode_entity(std::u32string_view text, std::size_t i, std::size_t &len
     return value;
 }
 
-void append_escaped(std::string &out, std::u32string_view text)
-{
-    for (char32_t c : text) {
-        switch (c) {
-        case U'<':
-            out += "&lt;";
-            break;
-        case U'>':
-            out += "&gt;";
-            break;
-        case U'&':
-            out += "&amp;";
-            break;
-        default:
-            append_utf8(out, c);
-        }
-    }
-}
-
 bool is_blank(std::u32string_view text)
 {
     return text.find_first_not_of(U" \t\r\n") == std::u32string_view::npos;
@@ -182,7 +163,7 @@ private:
         if (m_text.empty())
             return;
         if (is_blank(m_text)) {
-            append_escaped(m_out, m_text);
+            append_xml_escaped(m_out, m_text);
             m_text.clear();
             return;
         }
@@ -191,13 +172,13 @@ private:
         const std::u32string normalised = m_say_as_depth > 0 ? m_text : normalise_numbers(m_text, m_reading, language);
         for (const ScriptRun &run : split_script_runs(normalised, m_profile.family)) {
             if (is_blank(run.text)) {
-                append_escaped(m_out, run.text);
+                append_xml_escaped(m_out, run.text);
                 continue;
             }
             m_out += "<voice name=\"";
             m_out += run.foreign ? m_profile.foreign_voice : m_profile.espeak_voice;
             m_out += "\">";
-            append_escaped(m_out, run.text);
+            append_xml_escaped(m_out, run.text);
             m_out += "</voice>";
         }
         m_text.clear();

@@ -103,4 +103,23 @@ std::string u32_to_utf8(std::u32string_view text)
     return out;
 }
 
+void append_xml_escaped(std::string &out, std::u32string_view text)
+{
+    for (const char32_t c : text) {
+        switch (c) {
+        case U'<':
+            out += "&lt;";
+            break;
+        case U'>':
+            out += "&gt;";
+            break;
+        case U'&':
+            out += "&amp;";
+            break;
+        default:
+            append_utf8(out, c);
+        }
+    }
+}
+
 } // namespace speech

@@ -16,5 +16,7 @@ std::u32string utf8_to_u32(std::string_view bytes);
 
 void append_utf8(std::string &out, char32_t c);
 std::string u32_to_utf8(std::u32string_view text);
+// Appends text as UTF-8 with the three characters markup gives a meaning escaped.
+void append_xml_escaped(std::string &out, std::u32string_view text);
 
 } // namespace speech
