@@ -7,7 +7,7 @@
 
 int print_reading(TtsEngine &engine, const QByteArray &params, const QByteArray &text)
 {
-    const auto text_reading = engine.api("QTTSTextReading").text_reading;
+    const QTTSTextReadingFunc text_reading = engine.reading_preview();
     if (text_reading == nullptr) {
         std::fputs("lumeno-say: this speech engine has no reading preview\n", stderr);
         return static_cast<int>(ExitCode::EngineFailure);
@@ -16,7 +16,7 @@ int print_reading(TtsEngine &engine, const QByteArray &params, const QByteArray 
     auto length = static_cast<unsigned int>(reading.size());
     int error = text_reading(params.constData(), text.constData(), static_cast<unsigned int>(text.size()),
                              reading.data(), &length);
-    if (error == 2018) { // QTTS_ERROR_BUFFER_TOO_SMALL: the length needed is known now
+    if (error == QTTS_ERROR_BUFFER_TOO_SMALL) { // the length needed is known now
         reading.resize(static_cast<qsizetype>(length) + 1);
         length = static_cast<unsigned int>(reading.size());
         error = text_reading(params.constData(), text.constData(), static_cast<unsigned int>(text.size()),

@@ -63,12 +63,17 @@ public:
     const QByteArray &session_id() const { return m_session_id; }
     bool finalised() const { return m_finalised; }
 
-    // The operations, loading the library on first use; `operation` names the one about to be called.
-    const MscApi &api(const char *operation);
+    // Loads the library now rather than at the first call (a process about to fork workers
+    // loads it once for all of them).
+    void load_library() { api("QTTSInit"); }
+    // The engine's reading preview, or null for an engine without it.
+    QTTSTextReadingFunc reading_preview() { return api("QTTSTextReading").text_reading; }
 
     static QByteArray application_id();
 
 private:
+    // The operations, loading the library on first use; `operation` names the one about to be called.
+    const MscApi &api(const char *operation);
     bool load(const char *operation); // ends the process when the library is unusable
 
     EngineImages m_images;

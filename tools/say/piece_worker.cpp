@@ -37,7 +37,7 @@ constexpr qint32 kWorkerDied = -4;
 int run_piece_worker(TtsEngine &engine, const QByteArray &params)
 {
     // Load (and if need be deploy) the library once, before any fork, so no child repeats it.
-    engine.api("QTTSInit");
+    engine.load_library();
     QByteArray text;
     while (piece_protocol::read_piece(STDIN_FILENO, text)) {
         const pid_t child = fork();
