@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the module layering, builds everything with warnings as
-# errors and runs every test: the playback tests under ThreadSanitizer, the engine's six functions under AddressSanitizer,
-# the engine's fuzzers for a bounded time, the Debian package installed, used by a normal user
-# and removed, then the whole suite (its summary closes the output).
+# errors and runs every test: the playback tests under ThreadSanitizer, the engine's six
+# functions under AddressSanitizer, the engine's fuzzers for a bounded time, the Debian package
+# installed, used by a normal user and removed, then the whole suite (its summary closes the
+# output).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
