@@ -95,7 +95,9 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
 {
     const int jobs =
         request.jobs > 0 ? request.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    BookJob book(job.source,
+    BookSource source = job.source;
+    source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
+    BookJob book(std::move(source),
                  {QCoreApplication::applicationFilePath(), {kWorkerFlag, QString::fromLatin1(params)}, jobs},
                  kTextLimit, rate);
     qint64 gbk_bytes = -1;

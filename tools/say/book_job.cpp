@@ -135,7 +135,7 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
         m_message = QStringLiteral("cannot start the speech workers");
         return BookResult::EngineFailure;
     }
-    PieceSplitter splitter(m_piece_limit);
+    const std::unique_ptr<EngineSplitter> splitter = EngineSplitter::create(m_source.ssml, m_piece_limit);
     QQueue<qint64> read_behind; // the input read when each piece in flight was cut
     qint64 sent = 0;
     qint64 done = 0;
@@ -151,8 +151,8 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
             return stop(BookResult::Interrupted);
         // Keep every worker busy; wait for input only when no piece is under way.
         while (sent - done < window) {
-            if (splitter.has_piece()) {
-                if (!pool.send(sent++, splitter.take_piece()))
+            if (splitter->has_piece()) {
+                if (!pool.send(sent++, splitter->take_piece()))
                     return stop(BookResult::EngineFailure);
                 read_behind.enqueue(reader.read_bytes());
                 continue;
@@ -165,9 +165,9 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
                 return stop(BookResult::NotText);
             if (step == Reader::Step::Error)
                 return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::Unreadable);
-            splitter.feed(gbk);
+            splitter->feed(gbk);
             if (reader.at_end())
-                splitter.finish();
+                splitter->finish();
         }
         if (sent == done)
             break;
