@@ -215,12 +215,14 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
         return BookResult::EngineFailure;
     }
     const std::unique_ptr<EngineSplitter> splitter = EngineSplitter::create(m_source.ssml, m_piece_limit);
-    QQueue<qint64> read_behind; // the input read when each piece in flight was cut
+    QQueue<qint64> read_behind; // the input read when each batch in flight was cut
     qint64 sent = 0;
     qint64 done = 0;
     qint64 audio_bytes = 0;
     const qint64 window = qint64{pool.count()} * kQueuedPerWorker;
     HeldReplies held(pool);
+    QList<QByteArray> batch; // pieces waiting for the rest of their batch
+    QQueue<int> batch_sizes; // pieces in each batch in flight
     const auto stop = [&](BookResult result) {
         pool.stop(true);
         return result;
@@ -231,9 +233,14 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
             return stop(BookResult::Interrupted);
         // Keep every worker busy; wait for input only when no piece is under way.
         while (sent - done < window) {
-            if (splitter->has_piece()) {
-                if (!pool.send(sent++, splitter->take_piece()))
+            while (splitter->has_piece() && batch.size() < piece_protocol::kPiecesPerBatch)
+                batch.append(splitter->take_piece());
+            const bool last = reader.at_end() && !splitter->has_piece() && !batch.isEmpty();
+            if (batch.size() == piece_protocol::kPiecesPerBatch || last) {
+                if (!pool.send(sent++, batch.join(piece_protocol::kPieceSeparator)))
                     return stop(BookResult::EngineFailure);
+                batch_sizes.enqueue(static_cast<int>(batch.size()));
+                batch.clear();
                 read_behind.enqueue(reader.read_bytes());
                 continue;
             }
@@ -252,29 +259,32 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
         if (sent == done)
             break;
 
-        QByteArray audio;
-        qint32 engine_result = 0;
-        for (;;) {
-            const HeldReplies::Next next = held.next(done, audio, engine_result);
-            if (next == HeldReplies::Next::Broken) {
-                if (interrupt::requested())
-                    return stop(BookResult::Interrupted);
-                m_message = QStringLiteral("a speech worker ended unexpectedly");
+        // A batch is answered piece by piece, so parts and progress still follow the pieces.
+        for (int piece = batch_sizes.dequeue(); piece > 0; --piece) {
+            QByteArray audio;
+            qint32 engine_result = 0;
+            for (;;) {
+                const HeldReplies::Next next = held.next(done, audio, engine_result);
+                if (next == HeldReplies::Next::Broken) {
+                    if (interrupt::requested())
+                        return stop(BookResult::Interrupted);
+                    m_message = QStringLiteral("a speech worker ended unexpectedly");
+                    return stop(BookResult::EngineFailure);
+                }
+                if (next == HeldReplies::Next::End)
+                    break;
+                audio_bytes += audio.size();
+                if (!sink.write(audio))
+                    return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::SinkFailure);
+            }
+            if (engine_result != 0) {
+                m_message = QStringLiteral("synthesis failed (error %1)").arg(engine_result);
                 return stop(BookResult::EngineFailure);
             }
-            if (next == HeldReplies::Next::End)
-                break;
-            audio_bytes += audio.size();
-            if (!sink.write(audio))
-                return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::SinkFailure);
-        }
-        if (engine_result != 0) {
-            m_message = QStringLiteral("synthesis failed (error %1)").arg(engine_result);
-            return stop(BookResult::EngineFailure);
+            if (!sink.sentence_end())
+                return stop(BookResult::SinkFailure);
         }
         ++done;
-        if (!sink.sentence_end())
-            return stop(BookResult::SinkFailure);
         if (progress)
             progress({read_behind.dequeue(), total, static_cast<double>(audio_bytes) / (m_rate * 2.0)});
     }
