@@ -6,6 +6,7 @@
 #include "engine/tts_engine.h"
 #include "platform/gbk.h"
 #include "platform/sound_output.h"
+#include "say/background_sink.h"
 #include "say/book_job.h"
 #include "say/interrupt.h"
 #include "say/output_set.h"
@@ -24,6 +25,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <cstdio>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -95,7 +97,9 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
 {
     const int jobs =
         request.jobs > 0 ? request.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    BookJob book(job.source,
+    BookSource source = job.source;
+    source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
+    BookJob book(std::move(source),
                  {QCoreApplication::applicationFilePath(), {kWorkerFlag, QString::fromLatin1(params)}, jobs},
                  kTextLimit, rate);
     qint64 gbk_bytes = -1;
@@ -143,9 +147,14 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
             return fail(ExitCode::NoSound, player->error());
         output.add(std::move(player));
     }
+    // Compressing costs about as much as speaking: it gets a thread of its own.
+    std::optional<BackgroundSink> background;
+    if (!job.output.isEmpty() && file.kind != AudioFileKind::Wav)
+        background.emplace(output);
+    AudioSink &sink = background ? static_cast<AudioSink &>(*background) : output;
     ProgressLine progress(stderr, !request.quiet);
     const BookResult result =
-        book.run(output, [&](const BookProgress &p) { progress.update(p.done, p.total, p.audio_seconds); });
+        book.run(sink, [&](const BookProgress &p) { progress.update(p.done, p.total, p.audio_seconds); });
     progress.clear();
     switch (result) {
     case BookResult::Done:
@@ -162,10 +171,10 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
     case BookResult::EngineFailure:
         return fail(ExitCode::EngineFailure, QStringLiteral("%1: %2").arg(job.name, book.message()));
     case BookResult::SinkFailure:
-        return fail(output.error().contains(u"4 GiB") ? ExitCode::TooLong : ExitCode::UnwritableOutput, output.error());
+        return fail(sink.error().contains(u"4 GiB") ? ExitCode::TooLong : ExitCode::UnwritableOutput, sink.error());
     }
-    if (!output.finish())
-        return fail(interrupt::requested() ? ExitCode::Interrupted : ExitCode::UnwritableOutput, output.error());
+    if (!sink.finish())
+        return fail(interrupt::requested() ? ExitCode::Interrupted : ExitCode::UnwritableOutput, sink.error());
     return 0;
 }
 

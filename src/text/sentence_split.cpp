@@ -45,6 +45,67 @@ bool says_something(QByteArrayView piece)
 // Lookahead a character and a following full stop need: a four-byte character and one more.
 constexpr qsizetype kLookahead = 5;
 
+QList<QByteArray> split_whole(EngineSplitter &splitter, QByteArrayView text)
+{
+    splitter.feed(text);
+    splitter.finish();
+    QList<QByteArray> pieces;
+    while (splitter.has_piece())
+        pieces.append(splitter.take_piece());
+    return pieces;
+}
+
+// Where the markup at the start of text ends (just past it), or -1 when it does not end
+// within text. Quoted attribute values may hold '>'.
+qsizetype markup_end(QByteArrayView text)
+{
+    const auto past = [&](QByteArrayView close) {
+        const qsizetype at = text.indexOf(close);
+        return at < 0 ? at : at + close.size();
+    };
+    if (text.startsWith("<!--"))
+        return past("-->");
+    if (text.startsWith("<![CDATA["))
+        return past("]]>");
+    if (QByteArrayView("<![CDATA[").startsWith(text) || QByteArrayView("<!--").startsWith(text))
+        return -1; // too short to tell yet
+    char quote = 0;
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote != 0) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return -1;
+}
+
+QByteArray element_name(QByteArrayView tag)
+{
+    qsizetype begin = tag.startsWith("</") ? 2 : 1;
+    qsizetype end = begin;
+    while (end < tag.size() && !QByteArrayView(" \t\r\n/>").contains(tag[end]))
+        ++end;
+    return tag.sliced(begin, end - begin).toByteArray();
+}
+
+// At most room bytes of text, cut at a character boundary and not inside an entity such as
+// &amp; (at least one character, so a piece always moves on).
+QByteArray text_head(QByteArrayView text, qsizetype room)
+{
+    QByteArray head = gbk::cut(text, std::max<qsizetype>(room, 0));
+    const qsizetype amp = head.lastIndexOf('&');
+    if (amp > 0 && head.indexOf(';', amp) < 0)
+        head.truncate(amp);
+    if (head.isEmpty())
+        head = text.first(std::min(text.size(), gbk::char_length(text, 0))).toByteArray();
+    return head;
+}
+
 } // namespace
 
 PieceSplitter::PieceSplitter(qsizetype limit)
@@ -118,10 +179,151 @@ void PieceSplitter::flush()
 QList<QByteArray> split_for_engine(QByteArrayView text, qsizetype limit)
 {
     PieceSplitter splitter(limit);
-    splitter.feed(text);
-    splitter.finish();
-    QList<QByteArray> pieces;
-    while (splitter.has_piece())
-        pieces.append(splitter.take_piece());
-    return pieces;
+    return split_whole(splitter, text);
+}
+
+QList<QByteArray> split_ssml_for_engine(QByteArrayView text, qsizetype limit)
+{
+    SsmlSplitter splitter(limit);
+    return split_whole(splitter, text);
+}
+
+std::unique_ptr<EngineSplitter> EngineSplitter::create(bool ssml, qsizetype limit)
+{
+    if (ssml)
+        return std::make_unique<SsmlSplitter>(limit);
+    return std::make_unique<PieceSplitter>(limit);
+}
+
+SsmlSplitter::SsmlSplitter(qsizetype limit)
+    : m_limit(limit)
+{
+}
+
+void SsmlSplitter::feed(QByteArrayView bytes)
+{
+    m_pending.append(bytes.data(), bytes.size());
+    scan();
+}
+
+void SsmlSplitter::finish()
+{
+    m_finished = true;
+    scan();
+    flush();
+}
+
+void SsmlSplitter::scan()
+{
+    const QByteArrayView text = m_pending;
+    qsizetype begin = 0;
+    qsizetype pos = begin + m_scanned;
+    while (begin < text.size()) {
+        if (pos == begin && text[begin] == '<') {
+            // A tag longer than a piece is taken as text, so a stray '<' cannot hold the
+            // whole rest of the text back.
+            const QByteArrayView rest = text.sliced(begin, std::min(text.size() - begin, m_limit));
+            const qsizetype end = markup_end(rest);
+            if (end > 0) {
+                add_markup(rest.first(end));
+                begin = pos = begin + end;
+                continue;
+            }
+            if (!m_finished && rest.size() < m_limit)
+                break;
+            ++pos;
+        }
+        bool unit_ended = false;
+        while (pos < text.size() && (m_finished || pos + kLookahead <= text.size())) {
+            if (text[pos] == '<') {
+                unit_ended = true;
+                break;
+            }
+            const qsizetype len = gbk::char_length(text, pos);
+            pos += len;
+            if (ends_sentence(text, pos - len, len)) {
+                unit_ended = true;
+                break;
+            }
+        }
+        if (unit_ended || (m_finished && pos >= text.size())) {
+            add_text(text.sliced(begin, pos - begin));
+            begin = pos;
+            continue;
+        }
+        // A sentence already longer than a piece is cut the same way whatever follows.
+        if (pos - begin > m_limit + kLookahead) {
+            if (has_body())
+                flush();
+            begin += add_text_head(text.sliced(begin, pos - begin));
+            pos = std::max(pos, begin);
+            continue;
+        }
+        break;
+    }
+    m_scanned = pos - begin;
+    m_pending.remove(0, begin);
+}
+
+void SsmlSplitter::add_markup(QByteArrayView markup)
+{
+    enum class Kind { Other, Start, End } kind = Kind::Other;
+    if (markup.startsWith("</"))
+        kind = Kind::End;
+    else if (!markup.startsWith("<!") && !markup.startsWith("<?") && !markup.endsWith("/>"))
+        kind = Kind::Start;
+    const QByteArray name = kind == Kind::Other ? QByteArray() : element_name(markup);
+    qsizetype closing_after = m_closing_size;
+    if (kind == Kind::Start)
+        closing_after += name.size() + 3;
+    const qsizetype open_at = kind == Kind::End ? m_open_names.lastIndexOf(name) : -1;
+    for (qsizetype i = std::max<qsizetype>(open_at, 0); open_at >= 0 && i < m_open_names.size(); ++i)
+        closing_after -= m_open_names[i].size() + 3;
+
+    if (m_piece.size() + markup.size() + closing_after > m_limit && has_body())
+        flush();
+    m_piece += markup;
+    if (!m_root_seen && kind == Kind::Other && (markup.startsWith("<?") || markup.startsWith("<!DOCTYPE")))
+        m_prolog += markup;
+    if (kind == Kind::Start) {
+        m_root_seen = true;
+        m_open_tags.append(markup.toByteArray());
+        m_open_names.append(name);
+    } else if (open_at >= 0) {
+        m_open_tags.resize(open_at);
+        m_open_names.resize(open_at);
+    }
+    m_closing_size = closing_after;
+}
+
+void SsmlSplitter::add_text(QByteArrayView text)
+{
+    if (!fits(text.size()) && has_body())
+        flush();
+    while (!fits(text.size()))
+        text = text.sliced(add_text_head(text));
+    m_piece += text;
+    m_piece_speaks = m_piece_speaks || says_something(text);
+}
+
+qsizetype SsmlSplitter::add_text_head(QByteArrayView text)
+{
+    const QByteArray head = text_head(text, m_limit - m_piece.size() - m_closing_size);
+    m_piece += head;
+    m_piece_speaks = m_piece_speaks || says_something(head);
+    flush();
+    return head.size();
+}
+
+void SsmlSplitter::flush()
+{
+    if (m_piece_speaks) {
+        QByteArray piece = std::exchange(m_piece, {});
+        for (qsizetype i = m_open_names.size() - 1; i >= 0; --i)
+            piece += "</" + m_open_names[i] + '>';
+        m_ready.append(std::move(piece));
+    }
+    m_piece = m_prolog + m_open_tags.join();
+    m_opening_size = m_piece.size();
+    m_piece_speaks = false;
 }

@@ -1,13 +1,44 @@
 #include "platform/gbk.h"
 #include "text/sentence_split.h"
 
+#include <QRegularExpression>
 #include <QTest>
+#include <QXmlStreamReader>
 
 namespace {
 
 QByteArray g(const char16_t *text)
 {
     return gbk::encode(QString::fromUtf16(text));
+}
+
+// The document's text with whitespace left out, each run marked with the elements (and their
+// attributes) it stands in; empty when the document is not well-formed.
+QStringList scoped_text(const QByteArray &document)
+{
+    QXmlStreamReader xml(gbk::decode(document));
+    QStringList scope;
+    QStringList runs;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            QString element = xml.name().toString();
+            for (const QXmlStreamAttribute &attribute : xml.attributes())
+                element += u' ' + attribute.name().toString() + u'=' + attribute.value().toString();
+            scope.append(element);
+        } else if (xml.isEndElement()) {
+            scope.removeLast();
+        } else if (xml.isCharacters() && !xml.isWhitespace()) {
+            const QString run =
+                scope.join(u'/') + u'|' + xml.text().toString().remove(QRegularExpression(QStringLiteral("\\s")));
+            // Runs cut apart by a piece boundary join up again.
+            if (!runs.isEmpty() && runs.last().section(u'|', 0, 0) == run.section(u'|', 0, 0))
+                runs.last() += run.section(u'|', 1);
+            else
+                runs.append(run);
+        }
+    }
+    return xml.hasError() ? QStringList{} : runs;
 }
 
 } // namespace
@@ -24,6 +55,9 @@ private slots:
     void silentPieces_areLeftOut();
     void streamedText_givesTheSamePieces_data();
     void streamedText_givesTheSamePieces();
+    void ssmlPieces_keepEveryElementsScope_data();
+    void ssmlPieces_keepEveryElementsScope();
+    void ssmlPieces_reopenAndCloseAtTheCut();
 };
 
 void TestSentenceSplit::shortText_isOnePiece()
@@ -122,6 +156,73 @@ void TestSentenceSplit::streamedText_givesTheSamePieces()
             streamed.append(splitter.take_piece());
         QCOMPARE(streamed, whole);
     }
+}
+
+void TestSentenceSplit::ssmlPieces_keepEveryElementsScope_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<int>("limit");
+    const auto sentences = [](int first, int count) {
+        QByteArray text;
+        for (int i = first; i < first + count; ++i)
+            text += g(u"这是第") + QByteArray::number(i) + g(u"句话。");
+        return text;
+    };
+    QTest::newRow("prosody around a chapter")
+        << "<speak><prosody rate=\"x-slow\" pitch=\"+50%\">" + sentences(0, 40) + "</prosody></speak>" << 90;
+    QTest::newRow("nested voices, breaks and comments")
+        << "<?xml version=\"1.0\"?>\n<speak version=\"1.0\">\n<voice name=\"a\">" + sentences(0, 12)
+               + "<emphasis level=\"strong\">" + sentences(12, 9) + "<break time=\"1s\"/>" + sentences(21, 12)
+               + "</emphasis><!-- a > b -->" + sentences(33, 7) + "</voice>\n<voice name=\"b\">" + sentences(40, 18)
+               + "</voice>\n</speak>\n"
+        << 120;
+    // No sentence end at all: cut at characters, never inside an entity.
+    QTest::newRow("endless sentence with entities")
+        << "<speak><say-as interpret-as=\"characters\">" + QByteArray("AT&amp;T &lt;x&gt; ").repeated(40)
+               + "</say-as></speak>"
+        << 100;
+    QTest::newRow("quoted '>' in an attribute")
+        << "<speak><prosody volume=\"x>loud\">" + sentences(0, 40) + "</prosody></speak>" << 80;
+}
+
+void TestSentenceSplit::ssmlPieces_keepEveryElementsScope()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(int, limit);
+    const QList<QByteArray> whole = split_ssml_for_engine(document, limit);
+    QVERIFY(whole.size() > 3);
+    QStringList joined;
+    for (const QByteArray &piece : whole) {
+        QVERIFY2(piece.size() <= limit, piece.constData());
+        QVERIFY2(!scoped_text(piece).isEmpty(), piece.constData());
+        QCOMPARE(piece.startsWith("<?xml"), document.startsWith("<?xml"));
+        for (const QString &run : scoped_text(piece)) {
+            if (!joined.isEmpty() && joined.last().section(u'|', 0, 0) == run.section(u'|', 0, 0))
+                joined.last() += run.section(u'|', 1);
+            else
+                joined.append(run);
+        }
+    }
+    QCOMPARE(joined, scoped_text(document));
+    for (const qsizetype block : {1, 7, 4096}) {
+        SsmlSplitter splitter(limit);
+        QList<QByteArray> streamed;
+        for (qsizetype at = 0; at < document.size(); at += block)
+            splitter.feed(QByteArrayView(document).sliced(at, std::min(block, document.size() - at)));
+        splitter.finish();
+        while (splitter.has_piece())
+            streamed.append(splitter.take_piece());
+        QCOMPARE(streamed, whole);
+    }
+}
+
+void TestSentenceSplit::ssmlPieces_reopenAndCloseAtTheCut()
+{
+    const QByteArray document = "<speak><prosody rate=\"slow\">" + g(u"一二。三四。") + "</prosody></speak>";
+    QCOMPARE(split_ssml_for_engine(document, 2048), QList<QByteArray>{document});
+    QCOMPARE(split_ssml_for_engine(document, 55),
+             (QList<QByteArray>{"<speak><prosody rate=\"slow\">" + g(u"一二。") + "</prosody></speak>",
+                                "<speak><prosody rate=\"slow\">" + g(u"三四。") + "</prosody></speak>"}));
 }
 
 QTEST_GUILESS_MAIN(TestSentenceSplit)

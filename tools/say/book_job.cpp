@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QQueue>
+#include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -19,6 +20,10 @@ namespace {
 constexpr qsizetype kReadBlock = 64 * 1024;
 // Pieces waiting at each worker: one being spoken and one ready to start.
 constexpr int kQueuedPerWorker = 2;
+// Audio of later pieces held while an earlier one is still being spoken. A pipe holds only
+// 64 KiB (two seconds of speech), so without this every worker but the one in front would
+// wait, and the pieces would be spoken one after another. About two pieces' audio at 16 kHz.
+constexpr qsizetype kHeldAudioBytes = 20 * 1024 * 1024;
 
 // The input as a file descriptor, read block by block through the decoder.
 class Reader final {
@@ -85,6 +90,80 @@ private:
     qint64 m_read = 0;
 };
 
+// What the workers have answered and the tool not yet passed on, worker by worker in the
+// order it came.
+class HeldReplies final {
+public:
+    explicit HeldReplies(const WorkerPool &pool)
+        : m_pool(pool)
+        , m_queues(pool.count())
+        , m_ended(pool.count(), false)
+    {
+    }
+
+    enum class Next { Audio, End, Broken };
+    // The next answer for piece front, waiting for it while taking in what other workers send.
+    Next next(qint64 front, QByteArray &audio, qint32 &result)
+    {
+        const qsizetype worker = static_cast<qsizetype>(front % m_pool.count());
+        while (m_queues[worker].isEmpty()) {
+            if (m_ended[worker] || !read_some(worker))
+                return Next::Broken;
+        }
+        Frame frame = m_queues[worker].dequeue();
+        m_bytes -= frame.audio.size();
+        if (frame.audio.isEmpty()) {
+            result = frame.result;
+            return Next::End;
+        }
+        audio = std::move(frame.audio);
+        return Next::Audio;
+    }
+
+private:
+    struct Frame {
+        QByteArray audio; // empty for the end frame
+        qint32 result = 0;
+    };
+
+    // Waits until the front worker, or another one while little audio is held, has answered,
+    // and takes one frame from each that has. False when interrupted.
+    bool read_some(qsizetype front)
+    {
+        QList<pollfd> fds;
+        QList<qsizetype> workers;
+        for (qsizetype w = 0; w < m_queues.size(); ++w) {
+            if (w == front || (!m_ended[w] && m_bytes < kHeldAudioBytes)) {
+                fds.append({m_pool.reply_fd(w), POLLIN, 0});
+                workers.append(w);
+            }
+        }
+        if (::poll(fds.data(), static_cast<nfds_t>(fds.size()), -1) < 0)
+            return errno == EINTR && !interrupt::requested();
+        for (qsizetype i = 0; i < fds.size(); ++i) {
+            if (fds[i].revents == 0)
+                continue;
+            Frame frame;
+            const piece_protocol::Reply reply = piece_protocol::read_reply(fds[i].fd, frame.audio, frame.result);
+            // A worker that broke off counts only once its own piece is the one awaited.
+            if (reply == piece_protocol::Reply::Broken) {
+                m_ended[workers[i]] = true;
+                continue;
+            }
+            if (reply == piece_protocol::Reply::End)
+                frame.audio.clear();
+            m_bytes += frame.audio.size();
+            m_queues[workers[i]].enqueue(std::move(frame));
+        }
+        return true;
+    }
+
+    const WorkerPool &m_pool;
+    QList<QQueue<Frame>> m_queues;
+    QList<bool> m_ended;
+    qsizetype m_bytes = 0;
+};
+
 } // namespace
 
 BookJob::BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, quint32 sample_rate)
@@ -135,12 +214,15 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
         m_message = QStringLiteral("cannot start the speech workers");
         return BookResult::EngineFailure;
     }
-    PieceSplitter splitter(m_piece_limit);
-    QQueue<qint64> read_behind; // the input read when each piece in flight was cut
+    const std::unique_ptr<EngineSplitter> splitter = EngineSplitter::create(m_source.ssml, m_piece_limit);
+    QQueue<qint64> read_behind; // the input read when each batch in flight was cut
     qint64 sent = 0;
     qint64 done = 0;
     qint64 audio_bytes = 0;
     const qint64 window = qint64{pool.count()} * kQueuedPerWorker;
+    HeldReplies held(pool);
+    QList<QByteArray> batch; // pieces waiting for the rest of their batch
+    QQueue<int> batch_sizes; // pieces in each batch in flight
     const auto stop = [&](BookResult result) {
         pool.stop(true);
         return result;
@@ -151,9 +233,14 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
             return stop(BookResult::Interrupted);
         // Keep every worker busy; wait for input only when no piece is under way.
         while (sent - done < window) {
-            if (splitter.has_piece()) {
-                if (!pool.send(sent++, splitter.take_piece()))
+            while (splitter->has_piece() && batch.size() < piece_protocol::kPiecesPerBatch)
+                batch.append(splitter->take_piece());
+            const bool last = reader.at_end() && !splitter->has_piece() && !batch.isEmpty();
+            if (batch.size() == piece_protocol::kPiecesPerBatch || last) {
+                if (!pool.send(sent++, batch.join(piece_protocol::kPieceSeparator)))
                     return stop(BookResult::EngineFailure);
+                batch_sizes.enqueue(static_cast<int>(batch.size()));
+                batch.clear();
                 read_behind.enqueue(reader.read_bytes());
                 continue;
             }
@@ -165,37 +252,39 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
                 return stop(BookResult::NotText);
             if (step == Reader::Step::Error)
                 return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::Unreadable);
-            splitter.feed(gbk);
+            splitter->feed(gbk);
             if (reader.at_end())
-                splitter.finish();
+                splitter->finish();
         }
         if (sent == done)
             break;
 
-        const int fd = pool.reply_fd(done);
-        QByteArray audio;
-        qint32 engine_result = 0;
-        for (;;) {
-            const piece_protocol::Reply reply = piece_protocol::read_reply(fd, audio, engine_result);
-            if (reply == piece_protocol::Reply::Broken) {
-                if (interrupt::requested())
-                    return stop(BookResult::Interrupted);
-                m_message = QStringLiteral("a speech worker ended unexpectedly");
+        // A batch is answered piece by piece, so parts and progress still follow the pieces.
+        for (int piece = batch_sizes.dequeue(); piece > 0; --piece) {
+            QByteArray audio;
+            qint32 engine_result = 0;
+            for (;;) {
+                const HeldReplies::Next next = held.next(done, audio, engine_result);
+                if (next == HeldReplies::Next::Broken) {
+                    if (interrupt::requested())
+                        return stop(BookResult::Interrupted);
+                    m_message = QStringLiteral("a speech worker ended unexpectedly");
+                    return stop(BookResult::EngineFailure);
+                }
+                if (next == HeldReplies::Next::End)
+                    break;
+                audio_bytes += audio.size();
+                if (!sink.write(audio))
+                    return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::SinkFailure);
+            }
+            if (engine_result != 0) {
+                m_message = QStringLiteral("synthesis failed (error %1)").arg(engine_result);
                 return stop(BookResult::EngineFailure);
             }
-            if (reply == piece_protocol::Reply::End)
-                break;
-            audio_bytes += audio.size();
-            if (!sink.write(audio))
-                return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::SinkFailure);
-        }
-        if (engine_result != 0) {
-            m_message = QStringLiteral("synthesis failed (error %1)").arg(engine_result);
-            return stop(BookResult::EngineFailure);
+            if (!sink.sentence_end())
+                return stop(BookResult::SinkFailure);
         }
         ++done;
-        if (!sink.sentence_end())
-            return stop(BookResult::SinkFailure);
         if (progress)
             progress({read_behind.dequeue(), total, static_cast<double>(audio_bytes) / (m_rate * 2.0)});
     }

@@ -11,9 +11,10 @@
 // spoken piece by piece by worker processes and handed to the sink in text order, so memory
 // stays bounded whatever the text's length.
 struct BookSource {
-    QString file;     // a file; "-": standard input; empty: text holds the text
-    QByteArray text;  // GBK, when there is no file
-    bool gbk = false; // the file or standard input is GBK whatever its bytes look like
+    QString file;      // a file; "-": standard input; empty: text holds the text
+    QByteArray text;   // GBK, when there is no file
+    bool gbk = false;  // the file or standard input is GBK whatever its bytes look like
+    bool ssml = false; // the text is an SSML document: pieces keep its elements whole
 };
 
 struct BookWorkers {

@@ -17,17 +17,23 @@ constexpr int kNoAudioTimeoutMs = 15000;
 // The end frame of a piece whose speaking process died.
 constexpr qint32 kWorkerDied = -4;
 
-[[noreturn]] void speak_piece(TtsEngine &engine, const QByteArray &params, const QByteArray &text)
+// Speaks the pieces of a batch one session after another from the same fresh start, each
+// answered by its audio and its end frame; the first failure ends the batch.
+[[noreturn]] void speak_batch(TtsEngine &engine, const QByteArray &params, const QByteArray &batch)
 {
+    const auto forward = [](QByteArrayView audio) {
+        return fd_io::write_all(STDOUT_FILENO, piece_protocol::audio_frame(audio));
+    };
     int result = engine.start_engine();
-    if (result == 0) {
-        const auto forward = [](QByteArrayView audio) {
-            return fd_io::write_all(STDOUT_FILENO, piece_protocol::audio_frame(audio));
-        };
-        result = synthesize_blocking(engine, params, text, kNoAudioTimeoutMs, forward).error;
+    bool told = true;
+    for (const QByteArray &piece : batch.split(piece_protocol::kPieceSeparator)) {
+        if (result == 0)
+            result = synthesize_blocking(engine, params, piece, kNoAudioTimeoutMs, forward).error;
+        // The exit status carries only 8 bits; the end frame carries the whole result.
+        told = fd_io::write_all(STDOUT_FILENO, piece_protocol::end_frame(result));
+        if (result != 0 || !told)
+            break;
     }
-    // The exit status carries only 8 bits; the end frame carries the whole result.
-    const bool told = fd_io::write_all(STDOUT_FILENO, piece_protocol::end_frame(result));
     // No clean-up: the process ends here, and the engine's threads with it.
     _exit(told ? 0 : 1);
 }
@@ -44,7 +50,7 @@ int run_piece_worker(TtsEngine &engine, const QByteArray &params)
         if (child == 0) {
             // Goes with its worker when the tool kills it (an interrupt).
             prctl(PR_SET_PDEATHSIG, SIGKILL);
-            speak_piece(engine, params, text);
+            speak_batch(engine, params, text);
         }
         int status = 0;
         const bool spoken =

@@ -9,7 +9,7 @@ class TtsEngine;
 //
 // espeak-ng carries state from one text to the next (the same sentence comes out up to 1 %
 // longer or shorter depending on what was spoken before), and that state cannot be reset
-// within a process. So every piece is spoken by a child forked before the engine starts: each
-// begins from the same fresh state, and the joined audio is the same bytes whichever worker
-// spoke which piece and however many workers there are.
+// within a process. So every batch of pieces is spoken by a child forked before the engine
+// starts: each begins from the same fresh state, and the joined audio is the same bytes
+// whichever worker spoke which batch and however many workers there are.
 int run_piece_worker(TtsEngine &engine, const QByteArray &params);
