@@ -63,14 +63,15 @@ public:
     Player &operator=(const Player &) = delete;
 
     // Without a device the player still runs: nothing comes back, so the watchdog ends it.
-    void open_output(QByteArrayView format)
+    bool open_output(QByteArrayView format)
     {
         unsigned devices = 0;
         if (sound_output_device_count(&devices) != SoundResult::Ok || devices == 0)
-            return;
+            return false;
         if (sound_output_open(&m_output, format.data(), static_cast<std::size_t>(format.size()), &block_done, this)
             != SoundResult::Ok)
             m_output = nullptr;
+        return m_output != nullptr;
     }
 
     void launch()
@@ -190,7 +191,7 @@ private:
 
 } // namespace
 
-bool AudioPlayer::play(const QByteArray &wav, bool loop)
+bool AudioPlayer::play(const QByteArray &wav, bool loop, bool *output_opened)
 {
     const std::optional<WavParts> parts = read_wav_parts(wav);
     if (!parts)
@@ -205,7 +206,9 @@ bool AudioPlayer::play(const QByteArray &wav, bool loop)
     join_all(ended);
 
     auto *player = new Player(parts->data, loop);
-    player->open_output(parts->format);
+    const bool opened = player->open_output(parts->format);
+    if (output_opened != nullptr)
+        *output_opened = opened;
     // The thread is started under the lock so that it cannot end, and leave the list, before
     // it has been added to it.
     std::lock_guard lock(r.lock);

@@ -11,8 +11,9 @@ public:
 
     // Starts playing a copy of the WAV's audio and returns at once. False when the bytes are
     // not a playable WAV file; then nothing plays. Without a sound device the player plays
-    // nothing and ends by itself after the feeding watchdog (8888 ms).
-    static bool play(const QByteArray &wav, bool loop = false);
+    // nothing and ends by itself after the feeding watchdog (8888 ms); output_opened, when
+    // given, tells the caller whether the sound will be heard.
+    static bool play(const QByteArray &wav, bool loop = false, bool *output_opened = nullptr);
 
     // Signals every live player to stop and returns without waiting; the sound is cut by the
     // output's reset as soon as each feeding thread wakes.

@@ -99,10 +99,12 @@ void SynthesisRun::collect()
     }
     const QByteArray wav = WavBuilder::wrap(audio, m_sample_rate);
     AudioPlayer::stop_all();
-    AudioPlayer::play(wav);
+    bool heard = false;
+    AudioPlayer::play(wav, false, &heard);
     set_busy(false);
     m_last_wav = wav;
-    m_show_status(QStringLiteral("语音已合成"));
+    // The speech can still be saved, so the run succeeded; only the listening did not.
+    m_show_status(heard ? QStringLiteral("语音已合成") : QStringLiteral("语音已合成，但无法打开声音设备"));
 }
 
 SynthesisRun::Outcome SynthesisRun::poll(QByteArray &audio)

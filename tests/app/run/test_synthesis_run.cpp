@@ -4,6 +4,7 @@
 #include "engine/tts_engine.h"
 #include "file_bytes.h"
 #include "platform/gbk.h"
+#include "platform/sound_output_null.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -129,6 +130,8 @@ private slots:
     void engineError_endsRunAndKeepsPreviousResult();
     void engineThatNeverFinishes_endsAfterTimeout();
     void noAudio_saysNothingToSpeakAndKeepsPreviousResult();
+    void soundOutputUnavailable_saysSoAndKeepsWav_data();
+    void soundOutputUnavailable_saysSoAndKeepsWav();
     void duringRun_onlyStartIsDisabledAndFormatOfTheSessionIsKept();
     void closeDuringRun_endsSessionOnceAndNeverPollsAfterFini();
 };
@@ -382,6 +385,31 @@ void TestSynthesisRun::noAudio_saysNothingToSpeakAndKeepsPreviousResult()
     QCOMPARE(w.window->synthesis_run().last_wav(), previous);
     QVERIFY(w.c().start->isEnabled());
     QVERIFY(!AudioPlayer::wait_idle(100));
+}
+
+void TestSynthesisRun::soundOutputUnavailable_saysSoAndKeepsWav_data()
+{
+    QTest::addColumn<unsigned>("devices");
+    QTest::addColumn<bool>("open_fails");
+    QTest::newRow("no device") << 0u << false;
+    QTest::newRow("device refuses to open") << 1u << true;
+}
+
+void TestSynthesisRun::soundOutputUnavailable_saysSoAndKeepsWav()
+{
+    QFETCH(unsigned, devices);
+    QFETCH(bool, open_fails);
+    ScriptedWindow w("chunks=2;chunk_bytes=640");
+    sound_output_null_set_device_count(devices);
+    sound_output_null_set_open_fails(open_fails);
+    w.start();
+    sound_output_null_set_device_count(1);
+    sound_output_null_set_open_fails(false);
+    AudioPlayer::stop_all();
+    QCOMPARE(w.shown().last(), QStringLiteral("语音已合成，但无法打开声音设备"));
+    // Saving does not need the sound output.
+    QCOMPARE(w.window->synthesis_run().last_wav().size(), 44 + 2 * 640);
+    QVERIFY(w.c().start->isEnabled());
 }
 
 void TestSynthesisRun::duringRun_onlyStartIsDisabledAndFormatOfTheSessionIsKept()
