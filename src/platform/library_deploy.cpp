@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -21,7 +23,19 @@ bool holds_bytes(const QString &path, QByteArrayView image)
     if (!info.isFile() || info.size() != image.size())
         return false;
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.readAll() == image;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    // Compared block by block: every start does this, and reading the whole library into one
+    // buffer first costs more than the comparison itself.
+    constexpr qint64 kBlock = 256 * 1024;
+    QByteArray block(kBlock, Qt::Uninitialized);
+    for (qsizetype at = 0; at < image.size();) {
+        const qint64 n = file.read(block.data(), std::min<qint64>(kBlock, image.size() - at));
+        if (n <= 0 || std::memcmp(block.constData(), image.data() + at, static_cast<std::size_t>(n)) != 0)
+            return false;
+        at += n;
+    }
+    return true;
 }
 
 // The file at path holds exactly the image afterwards, or is as it was. A process that has
