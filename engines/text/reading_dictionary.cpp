@@ -87,40 +87,82 @@ const ReadingDictionary &ReadingDictionary::builtin()
 
 ReadingDictionary::ReadingDictionary(std::string_view table)
 {
-    m_entries.reserve(table.size() / 16);
+    // Leading comment lines are skipped; the rest is searched where it lies, so a start costs
+    // one pass over the bytes and no allocation (a process speaks from a fresh start per batch).
     std::size_t pos = 0;
-    while (pos < table.size()) {
-        std::size_t end = table.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = table.size();
-        const std::string_view line = table.substr(pos, end - pos);
-        pos = end + 1;
-        const std::size_t tab = line.find('\t');
-        if (line.empty() || line.front() == '#' || tab == std::string_view::npos)
-            continue;
-        const std::string_view word = line.substr(0, tab);
-        m_entries.push_back({word, line.substr(tab + 1)});
-        // Characters are counted by their lead bytes.
-        const auto length = static_cast<std::size_t>(std::count_if(
-            word.begin(), word.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-        m_longest = std::max(m_longest, length);
+    while (pos < table.size() && table[pos] == '#') {
+        const std::size_t end = table.find('\n', pos);
+        pos = end == std::string_view::npos ? table.size() : end + 1;
     }
+    m_table = table.substr(pos);
+    std::size_t length = 0; // characters of the current line's word so far
+    bool in_word = true;
+    for (const char c : m_table) {
+        if (c == '\n') {
+            ++m_size;
+            length = 0;
+            in_word = true;
+        } else if (c == '\t') {
+            in_word = false;
+        } else if (in_word && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            // Characters are counted by their lead bytes.
+            m_longest = std::max(m_longest, ++length);
+        }
+    }
+    if (!m_table.empty() && m_table.back() != '\n')
+        ++m_size;
+}
+
+ReadingDictionary::Entry ReadingDictionary::entry_at(std::size_t line_start, std::size_t *next_line) const
+{
+    std::size_t end = m_table.find('\n', line_start);
+    if (end == std::string_view::npos)
+        end = m_table.size();
+    *next_line = end + 1;
+    const std::string_view line = m_table.substr(line_start, end - line_start);
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos)
+        return {line, {}};
+    return {line.substr(0, tab), line.substr(tab + 1)};
+}
+
+std::size_t ReadingDictionary::lower_bound(std::string_view word) const
+{
+    // Binary search over line starts: lo is always a line start, hi a line start or the end.
+    std::size_t lo = 0;
+    std::size_t hi = m_table.size();
+    while (lo < hi) {
+        std::size_t mid = lo + (hi - lo) / 2;
+        while (mid > lo && m_table[mid - 1] != '\n')
+            --mid;
+        std::size_t next = 0;
+        if (entry_at(mid, &next).word < word)
+            lo = next;
+        else
+            hi = mid;
+    }
+    return lo;
 }
 
 bool ReadingDictionary::has_prefix(std::string_view utf8_prefix) const
 {
-    const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), utf8_prefix,
-                                     [](const Entry &e, std::string_view w) { return e.word < w; });
-    return it != m_entries.end() && it->word.substr(0, utf8_prefix.size()) == utf8_prefix;
+    const std::size_t at = lower_bound(utf8_prefix);
+    if (at >= m_table.size())
+        return false;
+    std::size_t next = 0;
+    return entry_at(at, &next).word.substr(0, utf8_prefix.size()) == utf8_prefix;
 }
 
 bool ReadingDictionary::find(std::string_view utf8_word, std::string_view &reading) const
 {
-    const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), utf8_word,
-                                     [](const Entry &e, std::string_view w) { return e.word < w; });
-    if (it == m_entries.end() || it->word != utf8_word)
+    const std::size_t at = lower_bound(utf8_word);
+    if (at >= m_table.size())
         return false;
-    reading = it->reading;
+    std::size_t next = 0;
+    const Entry entry = entry_at(at, &next);
+    if (entry.word != utf8_word)
+        return false;
+    reading = entry.reading;
     return true;
 }
 

@@ -32,9 +32,11 @@ UserReadings parse_user_readings(std::string_view text);
 
 class ReadingDictionary final {
 public:
-    // The carried table, parsed at the first call.
+    // The carried table, looked over at the first call.
     static const ReadingDictionary &builtin();
 
+    // table: lines "word<TAB>reading" sorted by their bytes, after any '#' comment lines; it
+    // must outlive the dictionary.
     explicit ReadingDictionary(std::string_view table);
 
     // The reading of a word ("yin2 hang2"); false when the table lacks the word. An empty
@@ -44,14 +46,19 @@ public:
     // for longer words where none does).
     bool has_prefix(std::string_view utf8_prefix) const;
     std::size_t longest_word() const { return m_longest; } // in characters
-    std::size_t size() const { return m_entries.size(); }
+    std::size_t size() const { return m_size; }
 
 private:
     struct Entry {
         std::string_view word;
         std::string_view reading;
     };
-    std::vector<Entry> m_entries;
+    Entry entry_at(std::size_t line_start, std::size_t *next_line) const;
+    // The start of the first line whose word is not below word, or the table's end.
+    std::size_t lower_bound(std::string_view word) const;
+
+    std::string_view m_table; // sorted lines "word<TAB>reading", comments removed
+    std::size_t m_size = 0;
     std::size_t m_longest = 1;
 };
 
