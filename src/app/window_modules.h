@@ -14,10 +14,11 @@ class TtsEngine;
 struct MainWindow::Modules {
     Modules(MainWindow &window, const Controls &controls, TtsEngine &engine, const QString &config_path)
         : text_panel(controls)
-        , settings(controls, text_panel, config_path)
+        , settings(controls.window, text_panel, config_path)
         , voices(controls)
         , option_lists(controls, voices)
-        , run(controls, engine, voices, [&window](const QString &text) { window.show_status(text); })
+        , run(controls.text, controls.start, controls, engine, voices,
+              [&window](const QString &text) { window.show_status(text); })
     {
     }
 

@@ -8,8 +8,8 @@
 
 using option_tables::FixedList;
 
-OptionLists::OptionLists(const Controls &controls, VoiceCatalogue &voices)
-    : m_controls(controls)
+OptionLists::OptionLists(const OptionBoxes &boxes, VoiceCatalogue &voices)
+    : m_boxes(boxes)
     , m_voices(voices)
 {
 }
@@ -18,23 +18,23 @@ QComboBox *OptionLists::list(FixedList which) const
 {
     switch (which) {
     case FixedList::EngineType:
-        return m_controls.engine_type;
+        return m_boxes.engine_type;
     case FixedList::Speed:
-        return m_controls.speed;
+        return m_boxes.speed;
     case FixedList::Volume:
-        return m_controls.volume;
+        return m_boxes.volume;
     case FixedList::TextType:
-        return m_controls.text_type;
+        return m_boxes.text_type;
     case FixedList::TextEncoding:
-        return m_controls.text_encoding;
+        return m_boxes.text_encoding;
     case FixedList::Numbers:
-        return m_controls.numbers;
+        return m_boxes.numbers;
     case FixedList::Background:
-        return m_controls.background;
+        return m_boxes.background;
     case FixedList::AudioEncoding:
-        return m_controls.audio_encoding;
+        return m_boxes.audio_encoding;
     case FixedList::AudioFormat:
-        return m_controls.audio_format;
+        return m_boxes.audio_format;
     }
     return nullptr;
 }
@@ -57,25 +57,25 @@ void OptionLists::rebuild_dependent_lists()
 void OptionLists::restore_defaults()
 {
     using namespace option_tables;
-    select_by_position(m_controls.engine_type, kDefaultEngineType);
-    select_by_text(m_controls.speed, kDefaultSpeed.toString());
-    select_by_text(m_controls.volume, kDefaultVolume.toString());
-    select_by_position(m_controls.text_type, kDefaultTextType);
-    select_by_position(m_controls.numbers, kDefaultNumbers);
-    select_by_text(m_controls.text_encoding, kDefaultTextEncoding.toString());
-    select_by_position(m_controls.background, kDefaultBackground);
-    select_by_text(m_controls.audio_encoding, kDefaultAudioEncoding.toString());
-    select_by_text(m_controls.audio_format, kDefaultAudioFormat.toString());
+    select_by_position(m_boxes.engine_type, kDefaultEngineType);
+    select_by_text(m_boxes.speed, kDefaultSpeed.toString());
+    select_by_text(m_boxes.volume, kDefaultVolume.toString());
+    select_by_position(m_boxes.text_type, kDefaultTextType);
+    select_by_position(m_boxes.numbers, kDefaultNumbers);
+    select_by_text(m_boxes.text_encoding, kDefaultTextEncoding.toString());
+    select_by_position(m_boxes.background, kDefaultBackground);
+    select_by_text(m_boxes.audio_encoding, kDefaultAudioEncoding.toString());
+    select_by_text(m_boxes.audio_format, kDefaultAudioFormat.toString());
     m_voices.fill_voice_list();
     fill_compression_levels();
 }
 
 void OptionLists::fill_compression_levels()
 {
-    QComboBox *levels = m_controls.compression;
+    QComboBox *levels = m_boxes.compression;
     levels->clear();
     const option_tables::CompressionLevels offered =
-        option_tables::compression_levels(gbk::encode(m_controls.audio_encoding->currentText()));
+        option_tables::compression_levels(gbk::encode(m_boxes.audio_encoding->currentText()));
     levels->addItems(offered.items);
     // Adding to an empty list selects its first item; the encoding's default must win, and
     // no default means no selection.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/controls.h"
+#include "app/options/option_boxes.h"
 #include "options/option_tables.h"
 
 class QComboBox;
@@ -11,7 +11,7 @@ class VoiceCatalogue;
 // operation here that sets one rebuilds them itself.
 class OptionLists final {
 public:
-    OptionLists(const Controls &controls, VoiceCatalogue &voices);
+    OptionLists(const OptionBoxes &boxes, VoiceCatalogue &voices);
 
     // Once per run: appends the fixed items and applies the defaults.
     void fill_fixed_items();
@@ -25,6 +25,6 @@ public:
 private:
     QComboBox *list(option_tables::FixedList which) const;
 
-    const Controls &m_controls;
+    const OptionBoxes &m_boxes;
     VoiceCatalogue &m_voices;
 };

@@ -5,17 +5,17 @@
 
 #include <QComboBox>
 
-VoiceCatalogue::VoiceCatalogue(const Controls &controls)
-    : m_controls(controls)
+VoiceCatalogue::VoiceCatalogue(const OptionBoxes &boxes)
+    : m_boxes(boxes)
 {
 }
 
 void VoiceCatalogue::fill_voice_list()
 {
-    QComboBox *list = m_controls.voice;
+    QComboBox *list = m_boxes.voice;
     list->clear();
     m_voice_list.clear();
-    for (const VoiceEntry &entry : voice_entries(m_controls.engine_type->currentIndex())) {
+    for (const VoiceEntry &entry : voice_entries(m_boxes.engine_type->currentIndex())) {
         list->addItem(gbk::decode(entry.display_text));
         m_voice_list.append(entry);
     }
@@ -24,7 +24,7 @@ void VoiceCatalogue::fill_voice_list()
 
 QByteArray VoiceCatalogue::selected_voice_id() const
 {
-    const int position = m_controls.voice->currentIndex();
+    const int position = m_boxes.voice->currentIndex();
     if (position < 0 || position >= m_voice_list.size())
         return {};
     return m_voice_list.at(position).voice_id;

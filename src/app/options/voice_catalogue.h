@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/controls.h"
+#include "app/options/option_boxes.h"
 #include "options/voice_entries.h"
 
 #include <QByteArray>
@@ -10,7 +10,7 @@
 // parallel to the items, so a selected position always has its voice id.
 class VoiceCatalogue final {
 public:
-    explicit VoiceCatalogue(const Controls &controls);
+    explicit VoiceCatalogue(const OptionBoxes &boxes); // reads the engine type, fills the voices
 
     // Rebuilds the voice list for the current engine type and selects its first voice; with
     // no engine type selected the list stays empty, without selection.
@@ -22,6 +22,6 @@ public:
     const QList<VoiceEntry> &voice_list() const { return m_voice_list; }
 
 private:
-    const Controls &m_controls;
+    const OptionBoxes &m_boxes;
     QList<VoiceEntry> m_voice_list;
 };

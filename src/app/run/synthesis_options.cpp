@@ -15,25 +15,25 @@ QByteArray selected_text(const QComboBox *list)
 
 } // namespace
 
-SynthesisOptions read_synthesis_options(const Controls &controls, const VoiceCatalogue &voices)
+SynthesisOptions read_synthesis_options(const OptionBoxes &boxes, const VoiceCatalogue &voices)
 {
     SynthesisOptions options;
-    options.engine_type = controls.engine_type->currentIndex();
-    options.voice = controls.voice->currentIndex();
-    options.speed = controls.speed->currentIndex();
-    options.volume = controls.volume->currentIndex();
-    options.background = controls.background->currentIndex();
-    options.numbers = controls.numbers->currentIndex();
-    options.text_encoding = controls.text_encoding->currentIndex();
-    options.text_type = controls.text_type->currentIndex();
-    options.audio_format = controls.audio_format->currentIndex();
-    options.audio_encoding = controls.audio_encoding->currentIndex();
-    options.compression = controls.compression->currentIndex();
+    options.engine_type = boxes.engine_type->currentIndex();
+    options.voice = boxes.voice->currentIndex();
+    options.speed = boxes.speed->currentIndex();
+    options.volume = boxes.volume->currentIndex();
+    options.background = boxes.background->currentIndex();
+    options.numbers = boxes.numbers->currentIndex();
+    options.text_encoding = boxes.text_encoding->currentIndex();
+    options.text_type = boxes.text_type->currentIndex();
+    options.audio_format = boxes.audio_format->currentIndex();
+    options.audio_encoding = boxes.audio_encoding->currentIndex();
+    options.compression = boxes.compression->currentIndex();
 
     options.voice_id = voices.selected_voice_id();
-    options.text_encoding_text = selected_text(controls.text_encoding);
-    options.audio_encoding_text = selected_text(controls.audio_encoding);
-    options.compression_text = selected_text(controls.compression);
-    options.audio_format_text = selected_text(controls.audio_format);
+    options.text_encoding_text = selected_text(boxes.text_encoding);
+    options.audio_encoding_text = selected_text(boxes.audio_encoding);
+    options.compression_text = selected_text(boxes.compression);
+    options.audio_format_text = selected_text(boxes.audio_format);
     return options;
 }

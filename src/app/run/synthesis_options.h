@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/controls.h"
+#include "app/options/option_boxes.h"
 #include "engine/session_params.h"
 
 class VoiceCatalogue;
 
 // The option lists' current selections, read afresh from the window: the lists are their only
 // store. Item texts are taken as GBK, the form the engine receives.
-SynthesisOptions read_synthesis_options(const Controls &controls, const VoiceCatalogue &voices);
+SynthesisOptions read_synthesis_options(const OptionBoxes &boxes, const VoiceCatalogue &voices);

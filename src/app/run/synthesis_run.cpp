@@ -17,9 +17,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-SynthesisRun::SynthesisRun(const Controls &controls, TtsEngine &engine, const VoiceCatalogue &voices,
-                           StatusSink show_status)
-    : m_controls(controls)
+SynthesisRun::SynthesisRun(QPlainTextEdit *text, QPushButton *start, const OptionBoxes &options, TtsEngine &engine,
+                           const VoiceCatalogue &voices, StatusSink show_status)
+    : m_text(text)
+    , m_start(start)
+    , m_options(options)
     , m_engine(engine)
     , m_voices(voices)
     , m_show_status(std::move(show_status))
@@ -28,35 +30,34 @@ SynthesisRun::SynthesisRun(const Controls &controls, TtsEngine &engine, const Vo
 
 void SynthesisRun::set_busy(bool busy)
 {
-    m_controls.start->setEnabled(!busy);
-    m_controls.start->setText(busy ? QStringLiteral("正在合成") : QStringLiteral("开始合成"));
+    m_start->setEnabled(!busy);
+    m_start->setText(busy ? QStringLiteral("正在合成") : QStringLiteral("开始合成"));
 }
 
 void SynthesisRun::start()
 {
     if (m_running || m_engine.finalised())
         return;
-    if (gbk::remove_spaces(text_box_bytes(m_controls.text)).isEmpty()) {
-        m_controls.text->setFocus();
+    if (gbk::remove_spaces(text_box_bytes(m_text)).isEmpty()) {
+        m_text->setFocus();
         m_show_status(QStringLiteral("请输入要合成语音的文本"));
         return;
     }
     // Every list the parameter text is built from: a damaged settings file can leave any of
     // them without a selection, and the engine would refuse the session it gives.
-    const QComboBox *required[] = {m_controls.voice,       m_controls.compression, m_controls.speed,
-                                   m_controls.volume,      m_controls.text_type,   m_controls.text_encoding,
-                                   m_controls.background,  m_controls.numbers,     m_controls.audio_encoding,
-                                   m_controls.audio_format};
+    const QComboBox *required[] = {m_options.voice,       m_options.compression, m_options.speed,
+                                   m_options.volume,      m_options.text_type,   m_options.text_encoding,
+                                   m_options.background,  m_options.numbers,     m_options.audio_encoding,
+                                   m_options.audio_format};
     for (const QComboBox *list : required) {
         if (list->currentIndex() < 0) {
             m_show_status(QStringLiteral("请将合成参数设置完整!"));
             return;
         }
     }
-    const SynthesisOptions options = read_synthesis_options(m_controls, m_voices);
+    const SynthesisOptions options = read_synthesis_options(m_options, m_voices);
     // The text goes exactly as the box holds it, spaces included, in the announced encoding.
-    const std::optional<QByteArray> text =
-        encode_for_engine(text_box_bytes(m_controls.text), options.text_encoding_text);
+    const std::optional<QByteArray> text = encode_for_engine(text_box_bytes(m_text), options.text_encoding_text);
     if (!text) {
         m_show_status(
             QStringLiteral("文本含有%1编码无法表示的字符").arg(QString::fromLatin1(options.text_encoding_text)));

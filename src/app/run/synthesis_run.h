@@ -1,11 +1,13 @@
 #pragma once
 
-#include "app/controls.h"
+#include "app/options/option_boxes.h"
 
 #include <QByteArray>
 #include <QString>
 #include <functional>
 
+class QPlainTextEdit;
+class QPushButton;
 class TtsEngine;
 class VoiceCatalogue;
 
@@ -16,7 +18,8 @@ class SynthesisRun final {
 public:
     using StatusSink = std::function<void(const QString &)>;
 
-    SynthesisRun(const Controls &controls, TtsEngine &engine, const VoiceCatalogue &voices, StatusSink show_status);
+    SynthesisRun(QPlainTextEdit *text, QPushButton *start, const OptionBoxes &options, TtsEngine &engine,
+                 const VoiceCatalogue &voices, StatusSink show_status);
 
     void start();
     void set_busy(bool busy);
@@ -39,7 +42,9 @@ private:
     Outcome poll(QByteArray &audio);
     void wait_handling_events();
 
-    const Controls &m_controls;
+    QPlainTextEdit *m_text;
+    QPushButton *m_start;
+    const OptionBoxes &m_options;
     TtsEngine &m_engine;
     const VoiceCatalogue &m_voices;
     StatusSink m_show_status;

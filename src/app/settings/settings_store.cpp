@@ -49,8 +49,8 @@ int leading_number(QByteArrayView value)
 
 } // namespace
 
-SettingsStore::SettingsStore(const Controls &controls, TextPanel &text_panel, QString config_path)
-    : m_controls(controls)
+SettingsStore::SettingsStore(QWidget *window, TextPanel &text_panel, QString config_path)
+    : m_window(window)
     , m_text_panel(text_panel)
     , m_config_path(std::move(config_path))
 {
@@ -58,13 +58,13 @@ SettingsStore::SettingsStore(const Controls &controls, TextPanel &text_panel, QS
 
 void SettingsStore::load()
 {
-    load_window(m_controls.window, m_config_path);
+    load_window(m_window, m_config_path);
     m_text_panel.update_count();
 }
 
 void SettingsStore::save()
 {
-    save_window(m_controls.window, m_config_path);
+    save_window(m_window, m_config_path);
 }
 
 void SettingsStore::load_window(QWidget *window, const QString &path)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/controls.h"
-
 #include <QString>
 
 class ProfileText;
@@ -13,7 +11,7 @@ class TextPanel;
 // failures are silent and leave the controls (or the file) as they were.
 class SettingsStore final {
 public:
-    SettingsStore(const Controls &controls, TextPanel &text_panel, QString config_path);
+    SettingsStore(QWidget *window, TextPanel &text_panel, QString config_path);
 
     // Combo boxes, then edit boxes, then the count refresh (which also enforces the text limit).
     void load();
@@ -33,7 +31,7 @@ public:
     static void save_edit_boxes(QWidget *window, ProfileText &profile);
 
 private:
-    const Controls &m_controls;
+    QWidget *m_window;
     TextPanel &m_text_panel;
     QString m_config_path;
 };

@@ -30,14 +30,14 @@ QString prefix_within_limit(const QByteArray &bytes, qsizetype limit)
 
 } // namespace
 
-TextPanel::TextPanel(const Controls &controls)
-    : m_controls(controls)
+TextPanel::TextPanel(const TextArea &area)
+    : m_area(area)
 {
 }
 
 void TextPanel::update_count()
 {
-    QPlainTextEdit *box = m_controls.text;
+    QPlainTextEdit *box = m_area.text;
     QByteArray bytes = text_box_bytes(box);
     if (bytes.size() > kTextLimit) {
         const QString kept = prefix_within_limit(bytes, kTextLimit);
@@ -55,23 +55,23 @@ void TextPanel::update_count()
         }
         bytes = text_box_bytes(box);
     }
-    m_controls.count_label->setText(QStringLiteral("字符数：%1/%2").arg(bytes.size()).arg(kTextLimit));
+    m_area.count_label->setText(QStringLiteral("字符数：%1/%2").arg(bytes.size()).arg(kTextLimit));
 }
 
 void TextPanel::paste()
 {
     const QClipboard *clipboard = QGuiApplication::clipboard();
-    m_controls.text->setPlainText(clipboard != nullptr ? clipboard->text() : QString());
+    m_area.text->setPlainText(clipboard != nullptr ? clipboard->text() : QString());
 }
 
 void TextPanel::clear()
 {
-    m_controls.text->setPlainText(QString());
+    m_area.text->setPlainText(QString());
 }
 
 void TextPanel::import_txt()
 {
-    FileDialog *dialog = m_controls.dialog;
+    FileDialog *dialog = m_area.dialog;
     dialog->configure(FileDialog::Mode::Open, QString(), QStringLiteral("文本文档(*.txt)|*.txt"));
     const std::optional<QString> path = dialog->exec();
     if (!path)
@@ -82,5 +82,5 @@ void TextPanel::import_txt()
         message_box::information(QStringLiteral("无法读取文件:") + QDir::toNativeSeparators(*path));
         return;
     }
-    set_text_box_bytes(m_controls.text, *bytes);
+    set_text_box_bytes(m_area.text, *bytes);
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/controls.h"
+#include "app/text/text_area.h"
 
 // The "输入文本" group: the text box, its byte limit and count label, import, paste, clear.
 class TextPanel final {
 public:
-    explicit TextPanel(const Controls &controls);
+    explicit TextPanel(const TextArea &area);
 
     // Content-changed handler of the text box: cuts the text to the limit, refreshes the count.
     void update_count();
@@ -14,5 +14,5 @@ public:
     void import_txt();
 
 private:
-    const Controls &m_controls;
+    const TextArea &m_area;
 };

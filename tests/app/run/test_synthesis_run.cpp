@@ -274,22 +274,22 @@ void TestSynthesisRun::run_onlyLineBreaks_isSent()
 void TestSynthesisRun::run_withoutSelection_stopsBeforeAnyEngineCall_data()
 {
     // Every list the parameter text is built from, as a damaged settings file can leave them.
-    QTest::addColumn<QComboBox * Controls::*>("list");
-    QTest::newRow("voice") << &Controls::voice;
-    QTest::newRow("compression") << &Controls::compression;
-    QTest::newRow("speed") << &Controls::speed;
-    QTest::newRow("volume") << &Controls::volume;
-    QTest::newRow("text type") << &Controls::text_type;
-    QTest::newRow("text encoding") << &Controls::text_encoding;
-    QTest::newRow("background") << &Controls::background;
-    QTest::newRow("numbers") << &Controls::numbers;
-    QTest::newRow("audio encoding") << &Controls::audio_encoding;
-    QTest::newRow("audio format") << &Controls::audio_format;
+    QTest::addColumn<QComboBox * OptionBoxes::*>("list");
+    QTest::newRow("voice") << &OptionBoxes::voice;
+    QTest::newRow("compression") << &OptionBoxes::compression;
+    QTest::newRow("speed") << &OptionBoxes::speed;
+    QTest::newRow("volume") << &OptionBoxes::volume;
+    QTest::newRow("text type") << &OptionBoxes::text_type;
+    QTest::newRow("text encoding") << &OptionBoxes::text_encoding;
+    QTest::newRow("background") << &OptionBoxes::background;
+    QTest::newRow("numbers") << &OptionBoxes::numbers;
+    QTest::newRow("audio encoding") << &OptionBoxes::audio_encoding;
+    QTest::newRow("audio format") << &OptionBoxes::audio_format;
 }
 
 void TestSynthesisRun::run_withoutSelection_stopsBeforeAnyEngineCall()
 {
-    QFETCH(QComboBox * Controls::*, list);
+    QFETCH(QComboBox * OptionBoxes::*, list);
     ScriptedWindow w("chunks=1");
     w.start();
     w.configure("chunks=1");
