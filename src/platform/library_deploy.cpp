@@ -17,34 +17,13 @@ QString in_folder(const QString &folder, const QString &file_name)
     return folder + u'/' + file_name;
 }
 
-bool holds_bytes(const QString &path, QByteArrayView image)
-{
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() != image.size())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return false;
-    // Compared block by block: every start does this, and reading the whole library into one
-    // buffer first costs more than the comparison itself.
-    constexpr qint64 kBlock = 256 * 1024;
-    QByteArray block(kBlock, Qt::Uninitialized);
-    for (qsizetype at = 0; at < image.size();) {
-        const qint64 n = file.read(block.data(), std::min<qint64>(kBlock, image.size() - at));
-        if (n <= 0 || std::memcmp(block.constData(), image.data() + at, static_cast<std::size_t>(n)) != 0)
-            return false;
-        at += n;
-    }
-    return true;
-}
-
 // The file at path holds exactly the image afterwards, or is as it was. A process that has
 // the old file mapped keeps its copy: the new one takes its name, not its place on disk.
 bool place_copy(const QString &path, QByteArrayView image)
 {
     if (image.isEmpty())
         return false;
-    if (holds_bytes(path, image))
+    if (file_holds_bytes(path, image))
         return true;
     if (QFileInfo(path).isDir() || !replace_file(path, image))
         return false;
@@ -77,7 +56,7 @@ bool settle_as_carried(const QList<CarriedLibrary> &group, const QString &folder
 {
     for (const CarriedLibrary &library : group) {
         const QString path = in_folder(folder, library.file_name);
-        const bool already = holds_bytes(path, library.image);
+        const bool already = file_holds_bytes(path, library.image);
         if (!already && !place_copy(path, library.image))
             return false;
         wrote = wrote || !already;
@@ -109,6 +88,27 @@ bool usable_library(const QString &path, const QList<QByteArray> &operations)
     for (const QByteArray &operation : operations) {
         if (library.resolve(operation.constData()) == nullptr)
             return false;
+    }
+    return true;
+}
+
+bool file_holds_bytes(const QString &path, QByteArrayView image)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() != image.size())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    // Compared block by block: every start does this, and reading the whole library into one
+    // buffer first costs more than the comparison itself.
+    constexpr qint64 kBlock = 256 * 1024;
+    QByteArray block(kBlock, Qt::Uninitialized);
+    for (qsizetype at = 0; at < image.size();) {
+        const qint64 n = file.read(block.data(), std::min<qint64>(kBlock, image.size() - at));
+        if (n <= 0 || std::memcmp(block.constData(), image.data() + at, static_cast<std::size_t>(n)) != 0)
+            return false;
+        at += n;
     }
     return true;
 }

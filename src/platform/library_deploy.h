@@ -46,5 +46,8 @@ Deployment deploy_carried_libraries(const QList<CarriedLibrary> &group, const Li
 // One library on its own (for example the skin library) by the same rule.
 Deployment deploy_carried_library(const CarriedLibrary &library, const LibraryFolders &folders);
 
+// True when path is a regular file holding exactly these bytes.
+bool file_holds_bytes(const QString &path, QByteArrayView bytes);
+
 // True when path is a file that loads and exports every operation.
 bool usable_library(const QString &path, const QList<QByteArray> &operations);

@@ -1,6 +1,7 @@
 #include "skin/skin_deploy.h"
 
 #include "platform/file_replace.h"
+#include "platform/library_deploy.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,10 @@ namespace {
 
 bool write_library(const QString &path, QByteArrayView image)
 {
+    // Where the first place is not writable every start lands here: a copy that already holds
+    // the bytes is left as it is rather than replaced each time.
+    if (file_holds_bytes(path, image))
+        return true;
     if (QFileInfo(path).isDir() || !replace_file(path, image))
         return false;
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeGroup

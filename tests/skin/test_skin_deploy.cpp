@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 // Where the skin library is written and what is left alone.
 class TestSkinDeploy final : public QObject {
@@ -25,6 +26,16 @@ private:
                                           "ELF skin image",
                                           15);
 };
+
+namespace {
+
+ino_t inode_of(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+} // namespace
 
 void TestSkinDeploy::init()
 {
@@ -71,6 +82,11 @@ void TestSkinDeploy::folderAtFirstPlace_sendsImageToProgramFolder()
     QCOMPARE(file_bytes::read(m_program), m_image);
     QVERIFY(QFileInfo(m_program).isExecutable());
     QVERIFY(QFileInfo(m_first).isDir());
+    // The next start finds the same bytes there and leaves the file alone (a replaced file
+    // would have a new inode).
+    const ino_t inode = inode_of(m_program);
+    QCOMPARE(deploy_skin_library(m_image, m_first, m_program), SkinDeployResult::WrittenToProgramFolder);
+    QCOMPARE(inode_of(m_program), inode);
 
     // Nowhere to write: a folder at the first place and no program folder.
     const QString gone = m_dir->filePath(QStringLiteral("no/such/folder/libSkinH_EL.so"));
