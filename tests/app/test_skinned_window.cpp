@@ -1,8 +1,10 @@
+#include "app/feedback/feedback_window.h"
 #include "skin/carried_skin.h"
 #include "skin/skin_loader.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -65,6 +67,7 @@ private slots:
     void comboBoxes_showEveryItemWhole();
     void openLists_areAtMost160PixelsAndScroll();
     void statusPanels_sitAtTheirDesignedBoundaries();
+    void feedbackWindow_showsItsTextsWhole();
 
 private:
     WindowFixture m_f;
@@ -178,6 +181,30 @@ void TestSkinnedWindow::statusPanels_sitAtTheirDesignedBoundaries()
         lefts << panel->geometry().left();
     QCOMPARE(lefts, (QList<int>{0, 70, 270, 340}));
     QCOMPARE(m_f.window->controls().address_panel->geometry().right(), bar->width() - 1);
+}
+
+void TestSkinnedWindow::feedbackWindow_showsItsTextsWhole()
+{
+    FeedbackWindow window(10, QUrl(QStringLiteral("http://127.0.0.1:9")));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    int checked = 0;
+    for (const QLabel *label : window.findChildren<QLabel *>()) {
+        if (label->text().isEmpty())
+            continue;
+        const int needed = text_width(label, label->text());
+        QVERIFY2(needed <= label_room(label), qPrintable(describe(label, label->text(), needed, label_room(label))));
+        ++checked;
+    }
+    QCOMPARE(checked, 4);
+    for (const QCheckBox *box : window.findChildren<QCheckBox *>()) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        const int room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
+        const int needed = text_width(box, box->text());
+        QVERIFY2(needed <= room, qPrintable(describe(box, box->text(), needed, room)));
+    }
 }
 
 QTEST_MAIN(TestSkinnedWindow)
