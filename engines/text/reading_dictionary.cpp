@@ -99,7 +99,6 @@ ReadingDictionary::ReadingDictionary(std::string_view table)
     bool in_word = true;
     for (const char c : m_table) {
         if (c == '\n') {
-            ++m_size;
             length = 0;
             in_word = true;
         } else if (c == '\t') {
@@ -109,8 +108,6 @@ ReadingDictionary::ReadingDictionary(std::string_view table)
             m_longest = std::max(m_longest, ++length);
         }
     }
-    if (!m_table.empty() && m_table.back() != '\n')
-        ++m_size;
 }
 
 ReadingDictionary::Entry ReadingDictionary::entry_at(std::size_t line_start, std::size_t *next_line) const

@@ -46,7 +46,6 @@ public:
     // for longer words where none does).
     bool has_prefix(std::string_view utf8_prefix) const;
     std::size_t longest_word() const { return m_longest; } // in characters
-    std::size_t size() const { return m_size; }
 
 private:
     struct Entry {
@@ -58,7 +57,6 @@ private:
     std::size_t lower_bound(std::string_view word) const;
 
     std::string_view m_table; // sorted lines "word<TAB>reading", comments removed
-    std::size_t m_size = 0;
     std::size_t m_longest = 1;
 };
 
