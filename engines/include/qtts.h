@@ -112,8 +112,10 @@ extern "C" {
  *                                 through the normal library search.
  *   max_text_size=2048            bytes, decimal, 1..1048576: the longest text QTTSTextPut takes.
  * Returns 0, QTTS_ERROR_NULL_ARGUMENT, QTTS_ERROR_ALREADY_INITIALISED, QTTS_ERROR_INVALID_CONFIG,
- * QTTS_ERROR_CODEC_LIBRARY or QTTS_ERROR_SPEECH_ENGINE. On failure the engine stays
- * uninitialised and QTTSInit may be called again.
+ * QTTS_ERROR_CODEC_LIBRARY or QTTS_ERROR_SPEECH_ENGINE (espeak-ng's data is missing). On failure
+ * the engine stays uninitialised and QTTSInit may be called again. espeak-ng itself starts in
+ * the background, so QTTSInit returns in about a millisecond; should that start fail all the
+ * same, QTTSSessionBegin reports QTTS_ERROR_SPEECH_ENGINE.
  * Thread-safety: safe; concurrent QTTSInit/QTTSFini calls are serialised.
  */
 QTTS_API int QTTSInit(const char *configs);
@@ -153,7 +155,8 @@ QTTS_API int QTTSInit(const char *configs);
  * Returns the session id, valid until QTTSSessionEnd or QTTSFini, and sets *errorCode to 0; on
  * failure returns null and sets *errorCode (when errorCode is not null) to
  * QTTS_ERROR_NULL_ARGUMENT, QTTS_ERROR_NOT_INITIALISED, QTTS_ERROR_INVALID_PARAMS,
- * QTTS_ERROR_UNKNOWN_VOICE or QTTS_ERROR_TOO_MANY_SESSIONS.
+ * QTTS_ERROR_UNKNOWN_VOICE, QTTS_ERROR_TOO_MANY_SESSIONS or QTTS_ERROR_SPEECH_ENGINE (espeak-ng
+ * could not start). Waits, the first time, until espeak-ng has started.
  * Thread-safety: safe.
  */
 QTTS_API const char *QTTSSessionBegin(const char *params, int *errorCode);

@@ -18,6 +18,10 @@ namespace {
 
 // How long QTTSAudioGet waits for audio before it returns empty-handed.
 constexpr auto poll_wait = std::chrono::milliseconds(5);
+// A caller waiting for audio is woken for the first audio, then once this many chunks are
+// ready: espeak-ng makes a chunk in a fraction of a millisecond, and a wake for each one cost
+// more than the resampling. The caller then takes them one call after another without waiting.
+constexpr std::size_t kWakeChunks = 8;
 
 // The most audio one QTTSAudioGet hands out: a quarter of a second.
 std::size_t chunk_samples(const SynthesisSettings &settings)
@@ -124,6 +128,10 @@ const char *Engine::begin_session(const char *params, int *error)
         result = QTTS_ERROR_NOT_INITIALISED;
         return nullptr;
     }
+    if (m_worker.started() != QTTS_SUCCESS) {
+        result = QTTS_ERROR_SPEECH_ENGINE;
+        return nullptr;
+    }
     switch (parsed) {
     case SettingsError::Malformed:
         result = QTTS_ERROR_INVALID_PARAMS;
@@ -193,7 +201,7 @@ int Engine::put_text(const char *session_id, const char *text, unsigned int leng
         job->pitch = session->profile.pitch;
         job->range = session->profile.range;
         job->pipeline = pipeline_settings(settings);
-        job->stream = std::make_shared<AudioStream>(Clock::now(), chunk_samples(settings));
+        job->stream = std::make_shared<AudioStream>(Clock::now(), kWakeChunks * chunk_samples(settings));
 
         // Held from here on so QTTSFini cannot stop the worker between the checks and the
         // submit, nor QTTSSessionEnd end the session unseen.

@@ -12,7 +12,9 @@ Resampler::Resampler(double input_rate, double output_rate)
         return;
     soxr_error_t error = nullptr;
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    // The audio ends as 16-bit samples, so 16-bit precision is all that can be heard; the
+    // passband is the same as soxr's high quality (20-bit), at about half its work.
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_16_BITQ, 0);
     m_soxr = soxr_create(input_rate, output_rate, 1, &error, &io, &quality, nullptr);
     if (error != nullptr)
         m_soxr = nullptr;

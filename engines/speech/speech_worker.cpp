@@ -3,8 +3,10 @@
 #include "qtts.h"
 
 #include <cstdlib>
+#include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
-#include <future>
+#include <string>
+#include <unistd.h>
 
 namespace speech {
 namespace {
@@ -28,6 +30,22 @@ struct CallbackContext {
     std::size_t held_silence = 0;
     bool heard = false;
 };
+
+// espeak-ng reads these at its start and cannot speak without them.
+bool espeak_data_present()
+{
+    espeak_ng_InitializePath(nullptr);
+    const char *folder = nullptr;
+    espeak_Info(&folder);
+    if (folder == nullptr)
+        return false;
+    for (const char *name : {"phontab", "phonindex", "phondata", "intonations"}) {
+        const std::string path = std::string(folder) + '/' + name;
+        if (::access(path.c_str(), R_OK) != 0)
+            return false;
+    }
+    return true;
+}
 
 bool silent(const short *samples, int count)
 {
@@ -83,11 +101,18 @@ SpeechWorker::~SpeechWorker()
 
 int SpeechWorker::start()
 {
+    // A missing data folder is the one failure worth reporting at once; what else espeak-ng's
+    // start may meet is reported by the first session (started()).
+    if (g_espeak_rate <= 0 && !espeak_data_present())
+        return QTTS_ERROR_SPEECH_ENGINE;
     std::promise<int> started;
-    std::future<int> result = started.get_future();
+    m_started = started.get_future().share();
     m_stopping = false;
+    m_failed = false;
     m_abort = false;
-    m_thread = std::thread([this, &started] {
+    // espeak-ng reads its phoneme tables and voices here, on the worker, while the caller goes
+    // on (a window gets drawn meanwhile); jobs submitted before that ends wait in the queue.
+    m_thread = std::thread([this, started = std::move(started)]() mutable {
         if (g_espeak_rate <= 0) {
             const int rate =
                 espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, espeak_buffer_ms, nullptr, espeakINITIALIZE_DONT_EXIT);
@@ -95,6 +120,7 @@ int SpeechWorker::start()
         }
         if (g_espeak_rate <= 0) {
             started.set_value(QTTS_ERROR_SPEECH_ENGINE);
+            fail_queued_jobs();
             return;
         }
         espeak_SetSynthCallback(on_audio);
@@ -102,10 +128,21 @@ int SpeechWorker::start()
         started.set_value(QTTS_SUCCESS);
         run();
     });
-    const int status = result.get();
-    if (status != QTTS_SUCCESS)
-        m_thread.join();
-    return status;
+    return QTTS_SUCCESS;
+}
+
+int SpeechWorker::started() const
+{
+    return m_started.valid() ? m_started.get() : QTTS_ERROR_SPEECH_ENGINE;
+}
+
+void SpeechWorker::fail_queued_jobs()
+{
+    const std::lock_guard lock(m_mutex);
+    m_failed = true;
+    for (const auto &job : m_queue)
+        job->stream->finish(QTTS_ERROR_SPEECH_ENGINE);
+    m_queue.clear();
 }
 
 void SpeechWorker::stop()
@@ -130,6 +167,10 @@ void SpeechWorker::submit(std::shared_ptr<SpeechJob> job)
 {
     {
         const std::lock_guard lock(m_mutex);
+        if (m_failed) {
+            job->stream->finish(QTTS_ERROR_SPEECH_ENGINE);
+            return;
+        }
         m_queue.push_back(std::move(job));
     }
     m_wake.notify_one();
@@ -180,9 +221,8 @@ void SpeechWorker::synthesise(SpeechJob &job)
     context.abort = &m_abort;
     context.worker = this;
     t_context = &context;
-    // espeak-ng draws its noise from the C library's rand(), which other code in the process
-    // may have drawn from first (PulseAudio's client does on a first start). Seeding it per job
-    // makes the same text give the same audio whatever ran before.
+    // espeak-ng draws its noise from rand() (the engine's own, per thread). Seeding it per job
+    // makes the same text give the same audio whatever the thread spoke before.
     std::srand(1);
 
     int error = 0;

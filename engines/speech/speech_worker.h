@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -22,8 +23,12 @@ public:
     SpeechWorker(const SpeechWorker &) = delete;
     SpeechWorker &operator=(const SpeechWorker &) = delete;
 
-    // Starts the thread and espeak-ng on it; 0 or QTTS_ERROR_SPEECH_ENGINE.
+    // Starts the thread, which starts espeak-ng; returns at once: 0, or QTTS_ERROR_SPEECH_ENGINE
+    // when espeak-ng's data is missing. Should espeak-ng's start fail later all the same, every
+    // job submitted ends with QTTS_ERROR_SPEECH_ENGINE.
     int start();
+    // Waits until espeak-ng has started: 0 or QTTS_ERROR_SPEECH_ENGINE. Any thread, after start().
+    int started() const;
     // Cancels the running job, drops the queued ones and joins the thread.
     void stop();
 
@@ -35,18 +40,21 @@ public:
     // Records progress now; called from the worker thread only.
     void beat();
 
-    // espeak-ng's output rate, known once start() has succeeded.
+    // espeak-ng's output rate, known once started() has returned 0.
     int input_rate() const { return m_input_rate; }
 
 private:
     void run();
     void synthesise(SpeechJob &job);
+    void fail_queued_jobs();
 
     std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::shared_ptr<SpeechJob>> m_queue;
+    std::shared_future<int> m_started;
     bool m_stopping = false;
+    bool m_failed = false; // espeak-ng did not start: jobs end at once
     std::atomic<bool> m_abort{false};
     std::atomic<Clock::rep> m_heartbeat{0};
     int m_input_rate = 0;

@@ -45,6 +45,7 @@ std::u32string long_text()
 void TestSpeechWorker::initTestCase()
 {
     QCOMPARE(m_worker.start(), QTTS_SUCCESS);
+    QCOMPARE(m_worker.started(), QTTS_SUCCESS);
     QCOMPARE(m_worker.input_rate(), 22050);
     QVERIFY(voice_profile("xiaoyan", m_profile));
 }
