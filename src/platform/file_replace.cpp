@@ -1,7 +1,9 @@
 #include "platform/file_replace.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSaveFile>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,13 +26,50 @@ bool write_into_node(const QString &path, QByteArrayView bytes)
     return node.write(bytes.data(), bytes.size()) == bytes.size();
 }
 
+bool write_all(int fd, QByteArrayView bytes)
+{
+    for (qsizetype at = 0; at < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + at, static_cast<std::size_t>(bytes.size() - at));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        at += n;
+    }
+    return true;
+}
+
+// The same as QSaveFile, less its flush to disk.
+bool write_beside_and_rename(const QByteArray &target, QByteArrayView bytes)
+{
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QByteArray beside = target + ".new-" + QByteArray::number(::getpid()) + '-'
+                                  + QByteArray::number(QRandomGenerator::global()->generate(), 16);
+        // 0666 less the umask, as any new file gets: a library in a shared folder is for everyone.
+        const int fd = ::open(beside.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return false;
+        const bool written = write_all(fd, bytes);
+        if (::close(fd) == 0 && written && ::rename(beside.constData(), target.constData()) == 0)
+            return true;
+        ::unlink(beside.constData());
+        return false;
+    }
+    return false;
+}
+
 } // namespace
 
-bool replace_file(const QString &path, QByteArrayView bytes)
+bool replace_file(const QString &path, QByteArrayView bytes, FileSync sync)
 {
-    struct stat target {};
-    if (::stat(QFile::encodeName(path).constData(), &target) == 0 && !S_ISREG(target.st_mode))
-        return !S_ISDIR(target.st_mode) && write_into_node(path, bytes);
+    const QByteArray target = QFile::encodeName(path);
+    struct stat existing {};
+    if (::stat(target.constData(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        return !S_ISDIR(existing.st_mode) && write_into_node(path, bytes);
+    if (sync == FileSync::Unflushed)
+        return write_beside_and_rename(target, bytes);
 
     QSaveFile file(path);
     // Unbuffered: with a buffer, a short final write (a full disk) slips past commit() in Qt 6.4

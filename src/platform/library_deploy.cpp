@@ -1,6 +1,5 @@
 #include "platform/library_deploy.h"
 
-#include "platform/file_replace.h"
 #include "platform/shared_library.h"
 
 #include <QDir>
@@ -17,22 +16,6 @@ QString in_folder(const QString &folder, const QString &file_name)
     return folder + u'/' + file_name;
 }
 
-// The file at path holds exactly the image afterwards, or is as it was. A process that has
-// the old file mapped keeps its copy: the new one takes its name, not its place on disk.
-bool place_copy(const QString &path, QByteArrayView image)
-{
-    if (image.isEmpty())
-        return false;
-    if (file_holds_bytes(path, image))
-        return true;
-    if (QFileInfo(path).isDir() || !replace_file(path, image))
-        return false;
-    // Libraries are loaded, not edited: executable like any installed library.
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeGroup
-                                    | QFileDevice::ExeOther);
-    return true;
-}
-
 // An existing usable copy is kept whatever its version; an absent one is written.
 bool settle_in_system_folder(const QList<CarriedLibrary> &group, const QString &folder, bool &wrote)
 {
@@ -45,7 +28,7 @@ bool settle_in_system_folder(const QList<CarriedLibrary> &group, const QString &
             return false;
     }
     for (const CarriedLibrary *library : missing) {
-        if (!place_copy(in_folder(folder, library->file_name), library->image))
+        if (!place_library_copy(in_folder(folder, library->file_name), library->image, FileSync::Unflushed))
             return false;
         wrote = true;
     }
@@ -57,7 +40,7 @@ bool settle_as_carried(const QList<CarriedLibrary> &group, const QString &folder
     for (const CarriedLibrary &library : group) {
         const QString path = in_folder(folder, library.file_name);
         const bool already = file_holds_bytes(path, library.image);
-        if (!already && !place_copy(path, library.image))
+        if (!already && !place_library_copy(path, library.image, FileSync::Unflushed))
             return false;
         wrote = wrote || !already;
     }
@@ -89,6 +72,20 @@ bool usable_library(const QString &path, const QList<QByteArray> &operations)
         if (library.resolve(operation.constData()) == nullptr)
             return false;
     }
+    return true;
+}
+
+bool place_library_copy(const QString &path, QByteArrayView image, FileSync sync)
+{
+    if (image.isEmpty())
+        return false;
+    if (file_holds_bytes(path, image))
+        return true;
+    if (QFileInfo(path).isDir() || !replace_file(path, image, sync))
+        return false;
+    // Libraries are loaded, not edited: executable like any installed library.
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                                    | QFileDevice::ExeOther);
     return true;
 }
 

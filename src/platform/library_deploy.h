@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/file_replace.h"
+
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -40,11 +42,18 @@ struct Deployment {
 // find each other beside themselves. The system folder is taken when each library there is
 // usable or can be written there; anything else at its path (a folder, a file that does not
 // load or lacks an operation) sends the whole group on to the program folder, then to the
-// per-user folder, where each file is made to hold exactly the carried bytes.
+// per-user folder, where each file is made to hold exactly the carried bytes. Copies are not
+// flushed to disk: each start checks them again (a system copy by loading it, any other by
+// its bytes), so one torn by a power cut is found and written anew.
 Deployment deploy_carried_libraries(const QList<CarriedLibrary> &group, const LibraryFolders &folders);
 
 // One library on its own (for example the skin library) by the same rule.
 Deployment deploy_carried_library(const CarriedLibrary &library, const LibraryFolders &folders);
+
+// Makes path a regular file holding exactly image, executable, writing it beside and renaming
+// it over the old one only when it holds something else. False when path is a folder or the
+// write failed.
+bool place_library_copy(const QString &path, QByteArrayView image, FileSync sync);
 
 // True when path is a regular file holding exactly these bytes.
 bool file_holds_bytes(const QString &path, QByteArrayView bytes);

@@ -11,10 +11,13 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+Q_DECLARE_METATYPE(FileSync)
+
 class TestFileReplace final : public QObject {
     Q_OBJECT
 
 private slots:
+    void replace_writesNewAndShorterContent_data();
     void replace_writesNewAndShorterContent();
     void replace_shortWriteKeepsTheOldFileWhole_data();
     void replace_shortWriteKeepsTheOldFileWhole();
@@ -23,34 +26,53 @@ private slots:
     void replace_writesIntoNodesAndNeverReplacesThem();
 };
 
+void TestFileReplace::replace_writesNewAndShorterContent_data()
+{
+    QTest::addColumn<FileSync>("sync");
+    QTest::newRow("durable") << FileSync::Durable;
+    QTest::newRow("unflushed") << FileSync::Unflushed;
+}
+
 void TestFileReplace::replace_writesNewAndShorterContent()
 {
+    QFETCH(FileSync, sync);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("f"));
-    QVERIFY(replace_file(path, "a longer first version"));
-    QVERIFY(replace_file(path, "short"));
+    QVERIFY(replace_file(path, "a longer first version", sync));
+    QVERIFY(replace_file(path, "short", sync));
     QCOMPARE(file_bytes::read(path), QByteArray("short"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("f")});
+    // Readable by everyone the umask lets read it, as any new file: a library written to a
+    // shared folder is loaded by other users too.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat written {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &written), 0);
+    QCOMPARE(written.st_mode & 0777, 0666 & ~mask);
 }
 
 void TestFileReplace::replace_shortWriteKeepsTheOldFileWhole_data()
 {
     // Smaller than Qt's write buffer and larger: both must fail, not leave a truncated file.
     QTest::addColumn<int>("size");
-    QTest::newRow("small") << 10;
-    QTest::newRow("large") << 100000;
+    QTest::addColumn<FileSync>("sync");
+    QTest::newRow("small") << 10 << FileSync::Durable;
+    QTest::newRow("large") << 100000 << FileSync::Durable;
+    QTest::newRow("small unflushed") << 10 << FileSync::Unflushed;
+    QTest::newRow("large unflushed") << 100000 << FileSync::Unflushed;
 }
 
 void TestFileReplace::replace_shortWriteKeepsTheOldFileWhole()
 {
     QFETCH(int, size);
+    QFETCH(FileSync, sync);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("f"));
     QVERIFY(file_bytes::write(path, "old"));
     {
         FileSizeLimit full_disk(4);
         QVERIFY(full_disk.active());
-        QVERIFY(!replace_file(path, QByteArray(size, 'x')));
+        QVERIFY(!replace_file(path, QByteArray(size, 'x'), sync));
     }
     QCOMPARE(file_bytes::read(path), QByteArray("old"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("f")});
