@@ -2,8 +2,10 @@
 
 #include "skin_el.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QColor>
+#include <QComboBox>
 #include <QFont>
 #include <QPalette>
 #include <QStyle>
@@ -78,6 +80,29 @@ void set_role(QPalette &palette, std::string_view name, const QColor &colour)
     }
 }
 
+// Restyling a combo box makes it build its popup list there and then, only to restyle that:
+// a dozen lists the user may never open, most of the skin's cost at start-up. A list not built
+// yet has nothing to restyle, as it takes the style and font of the day when first opened. So
+// while the skin is applied, a combo box without a list is spared the style and font change
+// events (the new font is set on it all the same), and every window is polished then and there,
+// not on first show, where nothing would spare the lists.
+class DeferUnbuiltComboLists final : public QObject {
+public:
+    DeferUnbuiltComboLists() { QCoreApplication::instance()->installEventFilter(this); }
+    ~DeferUnbuiltComboLists() override { QCoreApplication::instance()->removeEventFilter(this); }
+    DeferUnbuiltComboLists(const DeferUnbuiltComboLists &) = delete;
+    DeferUnbuiltComboLists &operator=(const DeferUnbuiltComboLists &) = delete;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::StyleChange && event->type() != QEvent::FontChange)
+            return false;
+        const auto *combo = qobject_cast<QComboBox *>(watched);
+        return combo != nullptr && combo->findChild<QAbstractItemView *>() == nullptr;
+    }
+};
+
 } // namespace
 
 int apply_skin(const SkinData &skin, int hue, int saturation, int brightness)
@@ -118,7 +143,12 @@ int apply_skin(const SkinData &skin, int hue, int saturation, int brightness)
         font.setPixelSize(skin.font_pixels);
         QApplication::setFont(font);
     }
-    app->setStyleSheet(QString::fromStdString(*sheet));
+    {
+        const DeferUnbuiltComboLists defer;
+        app->setStyleSheet(QString::fromStdString(*sheet));
+        for (QWidget *window : QApplication::topLevelWidgets())
+            window->ensurePolished();
+    }
     return SKIN_EL_SUCCESS;
 }
 
