@@ -108,10 +108,9 @@ int SpeechWorker::start()
     std::promise<int> started;
     m_started = started.get_future().share();
     m_stopping = false;
-    m_failed = false;
     m_abort = false;
     // espeak-ng reads its phoneme tables and voices here, on the worker, while the caller goes
-    // on (a window gets drawn meanwhile); jobs submitted before that ends wait in the queue.
+    // on (a window gets drawn meanwhile); a job submitted before that ends waits for it.
     m_thread = std::thread([this, started = std::move(started)]() mutable {
         if (g_espeak_rate <= 0) {
             const int rate =
@@ -120,7 +119,6 @@ int SpeechWorker::start()
         }
         if (g_espeak_rate <= 0) {
             started.set_value(QTTS_ERROR_SPEECH_ENGINE);
-            fail_queued_jobs();
             return;
         }
         espeak_SetSynthCallback(on_audio);
@@ -134,15 +132,6 @@ int SpeechWorker::start()
 int SpeechWorker::started() const
 {
     return m_started.valid() ? m_started.get() : QTTS_ERROR_SPEECH_ENGINE;
-}
-
-void SpeechWorker::fail_queued_jobs()
-{
-    const std::lock_guard lock(m_mutex);
-    m_failed = true;
-    for (const auto &job : m_queue)
-        job->stream->finish(QTTS_ERROR_SPEECH_ENGINE);
-    m_queue.clear();
 }
 
 void SpeechWorker::stop()
@@ -165,12 +154,13 @@ void SpeechWorker::stop()
 
 void SpeechWorker::submit(std::shared_ptr<SpeechJob> job)
 {
+    // Nothing would ever take a job off the queue of a worker whose start failed.
+    if (started() != QTTS_SUCCESS) {
+        job->stream->finish(QTTS_ERROR_SPEECH_ENGINE);
+        return;
+    }
     {
         const std::lock_guard lock(m_mutex);
-        if (m_failed) {
-            job->stream->finish(QTTS_ERROR_SPEECH_ENGINE);
-            return;
-        }
         m_queue.push_back(std::move(job));
     }
     m_wake.notify_one();

@@ -25,7 +25,7 @@ public:
 
     // Starts the thread, which starts espeak-ng; returns at once: 0, or QTTS_ERROR_SPEECH_ENGINE
     // when espeak-ng's data is missing. Should espeak-ng's start fail later all the same, every
-    // job submitted ends with QTTS_ERROR_SPEECH_ENGINE.
+    // job submitted ends with QTTS_ERROR_SPEECH_ENGINE (submit waits until the start is over).
     int start();
     // Waits until espeak-ng has started: 0 or QTTS_ERROR_SPEECH_ENGINE. Any thread, after start().
     int started() const;
@@ -46,7 +46,6 @@ public:
 private:
     void run();
     void synthesise(SpeechJob &job);
-    void fail_queued_jobs();
 
     std::thread m_thread;
     std::mutex m_mutex;
@@ -54,7 +53,6 @@ private:
     std::deque<std::shared_ptr<SpeechJob>> m_queue;
     std::shared_future<int> m_started;
     bool m_stopping = false;
-    bool m_failed = false; // espeak-ng did not start: jobs end at once
     std::atomic<bool> m_abort{false};
     std::atomic<Clock::rep> m_heartbeat{0};
     int m_input_rate = 0;

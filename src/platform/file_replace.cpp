@@ -10,6 +10,20 @@
 
 namespace {
 
+// Writes all of bytes into fd, which it takes over and closes; false on any failure, closing
+// included (a full disk may only show there).
+bool write_and_close(int fd, QByteArrayView bytes)
+{
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    const bool written = file.write(bytes.data(), bytes.size()) == bytes.size();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
 bool write_into_node(const QString &path, QByteArrayView bytes)
 {
     // Not waiting in open: a pipe nobody reads would hold the caller (the window) for ever.
@@ -18,25 +32,7 @@ bool write_into_node(const QString &path, QByteArrayView bytes)
         return false;
     // The writes themselves may wait: a reader slower than us is still a reader.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    QFile node;
-    if (!node.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return node.write(bytes.data(), bytes.size()) == bytes.size();
-}
-
-bool write_all(int fd, QByteArrayView bytes)
-{
-    for (qsizetype at = 0; at < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + at, static_cast<std::size_t>(bytes.size() - at));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        at += n;
-    }
-    return true;
+    return write_and_close(fd, bytes);
 }
 
 // The same as QSaveFile, less its flush to disk.
@@ -51,8 +47,7 @@ bool write_beside_and_rename(const QByteArray &target, QByteArrayView bytes)
             continue;
         if (fd < 0)
             return false;
-        const bool written = write_all(fd, bytes);
-        if (::close(fd) == 0 && written && ::rename(beside.constData(), target.constData()) == 0)
+        if (write_and_close(fd, bytes) && ::rename(beside.constData(), target.constData()) == 0)
             return true;
         ::unlink(beside.constData());
         return false;

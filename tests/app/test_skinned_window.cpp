@@ -54,6 +54,18 @@ QString first_cut_item(const QComboBox *combo)
     return {};
 }
 
+// The button's text, described, when the room its style leaves it is too narrow; empty when
+// it fits.
+QString cut_button_text(const QAbstractButton *button, QStyle::SubElement contents)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const int room = button->style()->subElementRect(contents, &option, button).width();
+    const int needed = text_width(button, button->text());
+    return needed > room ? describe(button, button->text(), needed, room) : QString();
+}
+
 } // namespace
 
 // The real program's skin on the window, rendered offscreen: nothing moved, nothing cut.
@@ -115,13 +127,9 @@ void TestSkinnedWindow::labelsAndCaptions_showTheirWholeText()
         ++checked;
     }
     QCOMPARE(checked, 12 + 4);
-    for (QPushButton *button : {c.clear, c.paste, c.import_txt, c.stop, c.defaults, c.start, c.save}) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.text = button->text();
-        const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
-        const int needed = text_width(button, button->text());
-        QVERIFY2(needed <= room, qPrintable(describe(button, button->text(), needed, room)));
+    for (const QPushButton *button : {c.clear, c.paste, c.import_txt, c.stop, c.defaults, c.start, c.save}) {
+        const QString cut = cut_button_text(button, QStyle::SE_PushButtonContents);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
     }
     // The start button says "正在合成" while a run is busy.
     QVERIFY(text_width(c.start, QStringLiteral("正在合成")) <= text_width(c.start, c.start->text()));
@@ -202,12 +210,8 @@ void TestSkinnedWindow::feedbackWindow_showsItsTextsWhole()
     }
     QCOMPARE(checked, 4);
     for (const QCheckBox *box : window.findChildren<QCheckBox *>()) {
-        QStyleOptionButton option;
-        option.initFrom(box);
-        option.text = box->text();
-        const int room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
-        const int needed = text_width(box, box->text());
-        QVERIFY2(needed <= room, qPrintable(describe(box, box->text(), needed, room)));
+        const QString cut = cut_button_text(box, QStyle::SE_CheckBoxContents);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
     }
 }
 
