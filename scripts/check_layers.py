@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Checks the module layering against docs/layers.txt.
 
-Fails when a file includes a header from a folder its own folder may not use (an upward
-include, or the engine reaching into the program), when a Core-only folder includes a Qt Widgets
-header or links Qt6::Widgets, when a CMake library links a library of a folder it may not use,
-when a source folder is missing from the table, or when the table itself has a cycle.
+Fails when a file includes a header ("..." or <...>) from a folder its own folder may not use
+(an upward include, or the engine reaching into the program), when a Core-only folder includes a
+Qt Widgets header or links Qt6::Widgets, when a CMake target links a library of a folder it may
+not use (directly or through an INTERFACE library), when a target's include directory reaches
+into a folder it may not use, when a source folder is missing from the table, when the table
+allows a use that no include or link makes, or when the table itself has a cycle.
 
 Usage: check_layers.py [ROOT]   (ROOT defaults to the repository holding this script)
 """
@@ -14,7 +16,10 @@ import sys
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 LINK = re.compile(r'target_link_libraries\s*\(\s*([\w:-]+)([^)]*)\)', re.S)
-TARGET = re.compile(r'(?:add_library|add_executable|lumeno_add_module)\s*\(\s*([\w-]+)')
+INCLUDE_DIRS = re.compile(r'target_include_directories\s*\(\s*([\w:-]+)([^)]*)\)', re.S)
+TARGET = re.compile(r'(?:add_library|add_executable|lumeno_add_module)\s*\(\s*([\w-]+)([^)]*)\)', re.S)
+SOURCE_DIR = re.compile(r'\$\{(?:PROJECT_SOURCE_DIR|CMAKE_SOURCE_DIR|CMAKE_CURRENT_SOURCE_DIR)\}')
+KEYWORDS = {'PUBLIC', 'PRIVATE', 'INTERFACE', 'SYSTEM', 'BEFORE', 'AFTER'}
 SOURCES = ('.h', '.hpp', '.c', '.cpp', '.S', '.in')
 # Headers of Qt Widgets that a Core-only folder might be tempted to use (Qt 6 names).
 WIDGET_HEADERS = {
@@ -82,8 +87,11 @@ class Table:
         return None
 
 
-def resolve(root, source, name, roots):
-    for base in [source.parent] + [root / r for r in roots]:
+def resolve(root, source, name, roots, bracket):
+    bases = [root / r for r in roots]
+    if bracket == '"':
+        bases.insert(0, source.parent)
+    for base in bases:
         candidate = (base / name).resolve()
         if candidate.is_file():
             try:
@@ -91,6 +99,134 @@ def resolve(root, source, name, roots):
             except ValueError:
                 return None
     return None
+
+
+class Build:
+    """What the CMake files say: each target's folder, which are INTERFACE libraries, what each
+    target links and which include directories it adds."""
+
+    def __init__(self, table, cmake_files):
+        self.folder, self.interface, self.links, self.include_dirs = {}, set(), {}, []
+        for path, relative in cmake_files:
+            text = path.read_text(encoding='utf-8', errors='replace')
+            for target, rest in TARGET.findall(text):
+                self.folder[target] = table.folder_of(relative)
+                if 'INTERFACE' in rest.split():
+                    self.interface.add(target)
+            for owner, linked in LINK.findall(text):
+                self.links.setdefault(owner, []).append(
+                    (relative, [w for w in linked.split() if w not in KEYWORDS]))
+            for owner, dirs in INCLUDE_DIRS.findall(text):
+                for word in dirs.split():
+                    if word not in KEYWORDS and not word.startswith('$<'):
+                        self.include_dirs.append((relative, owner, word))
+
+    def reached(self, library, seen=None):
+        """The libraries a link to `library` brings in: itself, or through an INTERFACE library
+        every library it links."""
+        seen = set() if seen is None else seen
+        if library in seen:
+            return []
+        seen.add(library)
+        if library not in self.interface:
+            return [library]
+        found = []
+        for _, linked in self.links.get(library, []):
+            for inner in linked:
+                found += self.reached(inner, seen)
+        return found
+
+
+def directory_of(root, cmake_relative, word):
+    """The repository-relative folder an include directory names, or None when it lies outside."""
+    here = (root / cmake_relative).parent
+    match = SOURCE_DIR.match(word)
+    if match:
+        base = here if 'CURRENT' in match.group(0) else root
+        word = word[match.end():].lstrip('/')
+    elif word.startswith('$') or word.startswith('/'):
+        return None
+    else:
+        base = here
+    try:
+        return (base / word).resolve().relative_to(root.resolve()).as_posix()
+    except ValueError:
+        return None
+
+
+def collect(root, table):
+    sources, cmake_files = [], []
+    for top in sorted({f.split('/')[0] for f in table.uses}):
+        for path in sorted((root / top).rglob('*')):
+            relative = path.relative_to(root).as_posix()
+            if not path.is_file() or any(relative.startswith(u + '/') for u in table.unchecked):
+                continue
+            if path.name == 'CMakeLists.txt':
+                cmake_files.append((path, relative))
+            elif path.suffix in SOURCES:
+                sources.append((path, relative))
+    return sources, cmake_files
+
+
+def check_links(table, build, used_pairs, problems):
+    for owner, entries in build.links.items():
+        for relative, linked in entries:
+            folder = table.folder_of(relative)
+            if folder is None:
+                continue
+            allowed = table.uses[folder] | {folder}
+            for library in linked:
+                if library == 'Qt6::Widgets' and folder not in table.widgets:
+                    problems.append(f'{relative}: {owner} links Qt6::Widgets in a Core-only folder')
+                for reached in build.reached(library):
+                    used = build.folder.get(reached)
+                    if used is None:
+                        continue
+                    used_pairs.add((folder, used))
+                    if used not in allowed:
+                        via = '' if reached == library else f' (through {library})'
+                        problems.append(f'{relative}: {owner} links {reached}{via} of {used}, '
+                                        f'which {folder} may not use')
+
+
+def check_include_dirs(root, table, build, problems):
+    for relative, owner, word in build.include_dirs:
+        folder = table.folder_of(relative)
+        directory = directory_of(root, relative, word)
+        if folder is None or directory is None or directory in table.roots:
+            continue
+        used = table.folder_of(directory)
+        if used is None and not any(directory == f or directory.startswith(f + '/') for f in table.uses):
+            continue  # outside the layered tree (tests' support code, generated files)
+        if used is None or used not in table.uses[folder] | {folder}:
+            problems.append(f'{relative}: {owner} adds the include directory {directory}, '
+                            f'which {folder} may not use')
+
+
+def check_sources(root, table, sources, used_pairs, problems):
+    for path, relative in sources:
+        folder = table.folder_of(relative)
+        if folder is None:
+            problems.append(f'{relative}: its folder is not in docs/layers.txt')
+            continue
+        text = path.read_text(encoding='utf-8', errors='replace')
+        allowed = table.uses[folder] | {folder}
+        for bracket, name in INCLUDE.findall(text):
+            if bracket == '<' and folder not in table.widgets and (
+                    name in WIDGET_HEADERS or name.split('/')[0] == 'QtWidgets'):
+                problems.append(f'{relative}: includes <{name}>, a widget header, in a Core-only folder')
+                continue
+            target = resolve(root, path, name, table.roots, bracket)
+            if target is None:
+                continue
+            used = table.folder_of(target)
+            shown = f'"{name}"' if bracket == '"' else f'<{name}>'
+            if used is None:
+                problems.append(f'{relative}: includes {shown} from {target}, outside every layer')
+                continue
+            used_pairs.add((folder, used))
+            if used not in allowed:
+                problems.append(f'{relative}: includes {shown} from {used}, which {folder} may not use')
 
 
 def check(root):
@@ -103,52 +239,18 @@ def check(root):
         for name in used - set(table.uses):
             problems.append(f'docs/layers.txt: {folder} uses {name}, which is not in the table')
 
-    targets = {}
-    files = []
-    for top in sorted({f.split('/')[0] for f in table.uses}):
-        for path in sorted((root / top).rglob('*')):
-            relative = path.relative_to(root).as_posix()
-            if not path.is_file() or any(relative.startswith(u + '/') for u in table.unchecked):
-                continue
-            if path.name == 'CMakeLists.txt' or path.suffix in SOURCES:
-                files.append((path, relative))
-            if path.name == 'CMakeLists.txt':
-                for target in TARGET.findall(path.read_text(encoding='utf-8', errors='replace')):
-                    targets[target] = table.folder_of(relative)
-
-    for path, relative in files:
-        folder = table.folder_of(relative)
-        if folder is None:
+    sources, cmake_files = collect(root, table)
+    for _, relative in cmake_files:
+        if table.folder_of(relative) is None:
             problems.append(f'{relative}: its folder is not in docs/layers.txt')
-            continue
-        text = path.read_text(encoding='utf-8', errors='replace')
-        allowed = table.uses[folder] | {folder}
-        if path.name == 'CMakeLists.txt':
-            for owner, linked in LINK.findall(text):
-                for library in linked.split():
-                    if library == 'Qt6::Widgets' and folder not in table.widgets:
-                        problems.append(f'{relative}: {owner} links Qt6::Widgets in a Core-only folder')
-                    used = targets.get(library)
-                    if used and used not in allowed:
-                        problems.append(f'{relative}: {owner} links {library} of {used}, '
-                                        f'which {folder} may not use')
-            continue
-        for number, (bracket, name) in enumerate(INCLUDE.findall(text), 1):
-            head = name.split('/')[0]
-            if bracket == '<' and folder not in table.widgets and (
-                    name in WIDGET_HEADERS or head == 'QtWidgets'):
-                problems.append(f'{relative}: includes <{name}>, a widget header, in a Core-only folder')
-                continue
-            if bracket != '"':
-                continue
-            target = resolve(root, path, name, table.roots)
-            if target is None:
-                continue
-            used = table.folder_of(target)
-            if used is None:
-                problems.append(f'{relative}: includes "{name}" from {target}, outside every layer')
-            elif used not in allowed:
-                problems.append(f'{relative}: includes "{name}" from {used}, which {folder} may not use')
+    build = Build(table, cmake_files)
+    used_pairs = set()
+    check_links(table, build, used_pairs, problems)
+    check_include_dirs(root, table, build, problems)
+    check_sources(root, table, sources, used_pairs, problems)
+    for folder, uses in sorted(table.uses.items()):
+        for used in sorted(uses - {u for f, u in used_pairs if f == folder}):
+            problems.append(f'docs/layers.txt: {folder} may use {used}, but nothing in it does')
     return problems
 
 

@@ -42,34 +42,50 @@ class CheckLayersTest(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stdout)
 
     def test_forbiddenUse_fails(self):
+        bundle = ('add_library(hidden_bundle INTERFACE)\n'
+                  'target_link_libraries(hidden_bundle INTERFACE lumeno_app)\n')
         cases = {
-            'upward include': ('src/platform/gbk.cpp', '#include "app/main_window.h"\n',
+            'upward include': ([('src/platform/gbk.cpp', '#include "app/main_window.h"\n')],
                                'src/platform/gbk.cpp: includes "app/main_window.h" from src/app'),
-            'sideways include': ('src/text/text_file.cpp', '#include "engine/tts_engine.h"\n',
+            'upward include in angle brackets': ([('src/platform/gbk.cpp', '#include <app/main_window.h>\n')],
+                                                 'src/platform/gbk.cpp: includes <app/main_window.h> from src/app'),
+            'sideways include': ([('src/text/text_file.cpp', '#include "engine/tts_engine.h"\n')],
                                  'from src/engine, which src/text may not use'),
-            'engine reaching into the program': ('engines/speech/engine.cpp', '#include "platform/gbk.h"\n',
+            'engine reaching into the program': ([('engines/speech/engine.cpp', '#include "platform/gbk.h"\n')],
                                                  'engines/speech/engine.cpp: includes "platform/gbk.h" from src/platform'),
-            'engine text using its audio': ('engines/text/utf8.cpp', '#include "speech_worker.h"\n',
+            'engine text using its audio': ([('engines/text/utf8.cpp', '#include "speech_worker.h"\n')],
                                             'from engines/speech, which engines/text may not use'),
-            'widget header in Core': ('src/audio/wav_builder.cpp', '#include <QPushButton>\n',
+            'widget header in Core': ([('src/audio/wav_builder.cpp', '#include <QPushButton>\n')],
                                       'src/audio/wav_builder.cpp: includes <QPushButton>'),
-            'Core library linking widgets': ('src/text/CMakeLists.txt',
-                                             'target_link_libraries(lumeno_text PRIVATE Qt6::Widgets)\n',
+            'Core library linking widgets': ([('src/text/CMakeLists.txt',
+                                               'target_link_libraries(lumeno_text PRIVATE Qt6::Widgets)\n')],
                                              'lumeno_text links Qt6::Widgets'),
-            'Core library linking upward': ('src/options/CMakeLists.txt',
-                                            'target_link_libraries(lumeno_options PRIVATE lumeno_engine)\n',
+            'Core library linking upward': ([('src/options/CMakeLists.txt',
+                                              'target_link_libraries(lumeno_options PRIVATE lumeno_engine)\n')],
                                             'lumeno_options links lumeno_engine of src/engine'),
-            'cycle in the table': ('docs/layers.txt', 'src/one: src/two\nsrc/two: src/one\n', 'the table has a cycle'),
+            'widget library through a bundle': ([('src/CMakeLists.txt', bundle),
+                                                 ('tools/CMakeLists.txt',
+                                                  'target_link_libraries(lumeno-say PRIVATE hidden_bundle)\n')],
+                                                'lumeno-say links lumeno_app (through hidden_bundle) of src/app'),
+            'include directory into another layer': ([('src/text/CMakeLists.txt',
+                                                       'target_include_directories(lumeno_text PRIVATE '
+                                                       '${PROJECT_SOURCE_DIR}/src/app)\n')],
+                                                     'adds the include directory src/app, which src/text may not use'),
+            'use allowed but never made': ([('docs/layers.txt', 'src/unused: src/platform\n')],
+                                           'src/unused may use src/platform, but nothing in it does'),
+            'cycle in the table': ([('docs/layers.txt', 'src/one: src/two\nsrc/two: src/one\n')],
+                                   'the table has a cycle'),
         }
-        for name, (relative, planted, expected) in cases.items():
+        for name, (plants, expected) in cases.items():
             with self.subTest(name):
-                original = (self.root / relative).read_text(encoding='utf-8')
-                self.append(relative, planted)
+                originals = {relative: (self.root / relative).read_text(encoding='utf-8') for relative, _ in plants}
+                for relative, planted in plants:
+                    self.append(relative, planted)
                 result = self.run_checker()
-                (self.root / relative).write_text(original, encoding='utf-8')
+                for relative, original in originals.items():
+                    (self.root / relative).write_text(original, encoding='utf-8')
                 self.assertEqual(result.returncode, 1, result.stdout)
                 self.assertIn(expected, result.stdout)
-
 
 if __name__ == '__main__':
     unittest.main()
