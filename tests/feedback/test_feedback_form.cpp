@@ -44,6 +44,8 @@ void TestFeedbackForm::typeList_keepsEntriesWithColon_data()
     QTest::newRow("two") << QStringLiteral("1:建议;2:问题").toUtf8() << QStringLiteral("1=建议|2=问题");
     QTest::newRow("skips, leading number, second colon")
         << QByteArray("abc;3:x:y; 7z:name;:none") << QStringLiteral("3=x|7=name|0=none");
+    QTest::newRow("one entry a line") << QStringLiteral("1:建议;\n2:问题;\r\n\t 3:其他").toUtf8()
+                                      << QStringLiteral("1=建议|2=问题|3=其他");
     QTest::newRow("error page with separators") << QByteArray("<html><body>1:a;2:b</body></html>") << QString();
     QTest::newRow("upper-case error page") << QByteArray("<HTML>1:a;2:b") << QString();
     QTest::newRow("empty") << QByteArray() << QString();

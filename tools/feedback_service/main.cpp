@@ -1,17 +1,15 @@
 // lumeno-feedback-service: the self-hostable service behind the program's feedback window.
 #include "feedback_service.h"
 #include "feedback_store.h"
+#include "type_list.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QStringDecoder>
 #include <cstdio>
 
 namespace {
-
-constexpr qint64 kTypeFileLimit = 64 * 1024;
 
 void print(const QString &text, FILE *to = stdout)
 {
@@ -41,24 +39,6 @@ int list_feedback(const QString &database)
                   .arg(r.name, r.mail, r.content));
     }
     return 0;
-}
-
-// The type list file: UTF-8 "number:name;number:name...", line breaks around it ignored.
-std::optional<QByteArray> read_types(const QString &path, QString &error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kTypeFileLimit) {
-        error = QStringLiteral("cannot read the type list ") + path;
-        return std::nullopt;
-    }
-    const QByteArray text = file.readAll().trimmed();
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    (void)decoder.decode(text);
-    if (decoder.hasError() || !text.contains(':')) {
-        error = QStringLiteral("the type list is not UTF-8 \"number:name;...\": ") + path;
-        return std::nullopt;
-    }
-    return text;
 }
 
 } // namespace
@@ -99,10 +79,10 @@ int main(int argc, char *argv[])
     QString error;
     if (!parser.isSet(types))
         return fail(QStringLiteral("--types FILE is required"));
-    const std::optional<QByteArray> type_list = read_types(parser.value(types), error);
+    const std::optional<TypeList> type_list = type_list::read(parser.value(types), error);
     if (!type_list)
-        return fail(error);
-    settings.type_list = *type_list;
+        return fail(QStringLiteral("the type list %1: %2").arg(parser.value(types), error));
+    settings.type_list = type_list->canonical;
     bool ok = false;
     settings.submissions_allowed = parser.value(rate).toInt(&ok);
     if (!ok || settings.submissions_allowed < 1)
