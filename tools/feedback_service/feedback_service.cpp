@@ -5,6 +5,8 @@
 #include "rate_limit.h"
 #include "verification_codes.h"
 
+#include "feedback/feedback_wire.h"
+
 #include <QDateTime>
 #include <QStringDecoder>
 #include <httplib.h>
@@ -13,9 +15,6 @@
 
 namespace {
 
-constexpr char kTypeListPath[] = "/softapi/index.php/api/Api/gettype";
-constexpr char kImagePath[] = "/softapi/index.php/api/V/v";
-constexpr char kSubmitPath[] = "/softapi/index.php/api/Api/submit";
 constexpr char kText[] = "text/plain; charset=utf-8";
 constexpr std::size_t kCodeCapacity = 10000;
 
@@ -29,7 +28,7 @@ std::optional<QString> decode_field(const httplib::Params &form, const char *key
         return QString();
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder.decode(QByteArrayView(found->second.data(), qsizetype(found->second.size())));
-    if (decoder.hasError() || text.size() > limit)
+    if (decoder.hasError() || feedback::character_count(text) > limit)
         return std::nullopt;
     return text;
 }
@@ -76,7 +75,7 @@ struct FeedbackService::Impl {
     }
 
     void send_image(const httplib::Request &request, httplib::Response &response);
-    std::string take_submission(const httplib::Request &request);
+    std::string take_submission(const httplib::Request &request, const std::string &body);
 
     ServiceSettings settings;
     FeedbackStore &store;
@@ -106,24 +105,27 @@ void FeedbackService::Impl::send_image(const httplib::Request &request, httplib:
     response.set_content(bmp.toStdString(), "image/bmp");
 }
 
-std::string FeedbackService::Impl::take_submission(const httplib::Request &request)
+std::string FeedbackService::Impl::take_submission(const httplib::Request &request, const std::string &body)
 {
     const std::string &client = request.remote_addr;
     if (!submissions.allow(client, Clock::now()))
-        return "0";
+        return feedback::kNotStored;
     httplib::Params form;
-    httplib::detail::parse_query_text(request.body, form);
-    const auto code = decode_field(form, "verify", kCodeLimit);
-    if (!code || !codes.redeem(client, code->toUtf8(), Clock::now()))
-        return "-1";
-
-    const auto name = decode_field(form, "name", kNameLimit);
-    const auto mail = decode_field(form, "mail", kMailLimit);
-    const auto content = decode_field(form, "content", kContentLimit);
-    const auto type = number_field(form, "type");
-    const auto software = number_field(form, "soft");
+    httplib::detail::parse_query_text(body, form);
+    // The fields are checked before the code: an answer that is not about the code leaves it
+    // good for the retry the window's message asks for.
+    const auto name = decode_field(form, feedback::kNameField, feedback::kNameLimit);
+    const auto mail = decode_field(form, feedback::kMailField, feedback::kMailLimit);
+    const auto content = decode_field(form, feedback::kContentField, feedback::kContentLimit);
+    const auto type = number_field(form, feedback::kTypeField);
+    const auto software = number_field(form, feedback::kSoftwareField);
     if (!name || !mail || !content || content->trimmed().isEmpty() || !type || !types.contains(*type) || !software)
-        return "0";
+        return feedback::kNotStored;
+
+    const auto code = decode_field(form, feedback::kCodeField, feedback::kCodeLimit);
+    const auto issued = code ? codes.redeem(client, code->toUtf8(), Clock::now()) : std::nullopt;
+    if (!issued)
+        return feedback::kWrongCode;
     const FeedbackRecord record{0,
                                 QDateTime::currentDateTimeUtc().toString(Qt::ISODate),
                                 QString::fromStdString(client),
@@ -132,7 +134,10 @@ std::string FeedbackService::Impl::take_submission(const httplib::Request &reque
                                 *name,
                                 *mail,
                                 *content};
-    return store.add(record) ? "1" : "0";
+    if (store.add(record))
+        return feedback::kStored;
+    codes.reinstate(client, code->toUtf8(), *issued);
+    return feedback::kNotStored;
 }
 
 FeedbackService::FeedbackService(ServiceSettings settings, FeedbackStore &store)
@@ -145,14 +150,26 @@ FeedbackService::FeedbackService(ServiceSettings settings, FeedbackStore &store)
     // The window makes a request or two a minute: a connection kept open would only hold a
     // worker and delay shutdown.
     server.set_keep_alive_max_count(1);
-    server.Get(kTypeListPath, [this](const httplib::Request &, httplib::Response &response) {
+    server.Get(feedback::kTypeListPath, [this](const httplib::Request &, httplib::Response &response) {
         response.set_content(m->settings.type_list.toStdString(), kText);
     });
-    server.Get(kImagePath, [this](const httplib::Request &request, httplib::Response &response) {
+    server.Get(feedback::kImagePath, [this](const httplib::Request &request, httplib::Response &response) {
         m->send_image(request, response);
     });
-    server.Post(kSubmitPath, [this](const httplib::Request &request, httplib::Response &response) {
-        response.set_content(m->take_submission(request), kText);
+    // The body is read here rather than by the library, which refuses any form body over 8 KB:
+    // 2000 Chinese characters take 18 KB once encoded.
+    server.Post(feedback::kSubmitPath, [this](const httplib::Request &request, httplib::Response &response,
+                                              const httplib::ContentReader &reader) {
+        std::string body;
+        const bool whole = reader([&body](const char *data, std::size_t length) {
+            body.append(data, length);
+            return body.size() <= kBodyLimit;
+        });
+        if (!whole) {
+            response.status = 413;
+            return;
+        }
+        response.set_content(m->take_submission(request, body), kText);
     });
 }
 

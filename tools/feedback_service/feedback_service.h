@@ -26,11 +26,6 @@ struct ServiceSettings {
 // follow the program's contract: "1" stored, "-1" wrong or expired code, "0" not stored.
 class FeedbackService final {
 public:
-    // Field bounds in characters; a submission beyond any of them is not stored.
-    static constexpr int kNameLimit = 64;
-    static constexpr int kMailLimit = 128;
-    static constexpr int kContentLimit = 2000;
-    static constexpr int kCodeLimit = 16;
     // A request body beyond this is refused before it is read whole.
     static constexpr std::size_t kBodyLimit = 64 * 1024;
 

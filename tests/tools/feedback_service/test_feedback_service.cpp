@@ -1,3 +1,4 @@
+#include "feedback/feedback_wire.h"
 #include "feedback/http_client.h"
 #include "running_service.h"
 
@@ -8,9 +9,9 @@ namespace {
 
 const QByteArray kTypes = QStringLiteral("1:建议;2:问题").toUtf8();
 const QByteArray kCode = "AB12";
-const QByteArray kTypePath = "/softapi/index.php/api/Api/gettype";
-const QByteArray kImagePath = "/softapi/index.php/api/V/v";
-const QByteArray kSubmitPath = "/softapi/index.php/api/Api/submit";
+const QByteArray kTypePath = feedback::kTypeListPath;
+const QByteArray kImagePath = feedback::kImagePath;
+const QByteArray kSubmitPath = feedback::kSubmitPath;
 
 ServiceSettings settings(int submissions_allowed = 10)
 {
@@ -80,7 +81,10 @@ void TestFeedbackService::submissionOutsideBounds_isNotStored_data()
 {
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QByteArray>("reply");
-    QTest::newRow("content too long") << form(kCode, QByteArray(2001, 'x')) << QByteArray("0");
+    QTest::newRow("content too long") << form(kCode, QByteArray(feedback::kContentLimit + 1, 'x')) << QByteArray("0");
+    // Characters, not UTF-16 units: 2000 characters outside the basic plane are within the bound.
+    QTest::newRow("2000 wide characters and one more")
+        << form(kCode, QByteArray("%F0%9F%98%80").repeated(feedback::kContentLimit + 1)) << QByteArray("0");
     QTest::newRow("not UTF-8") << form(kCode, "%FF%FE") << QByteArray("0");
     QTest::newRow("empty content") << form(kCode, "%20") << QByteArray("0");
     QTest::newRow("unknown type") << QByteArray(form(kCode)).replace("type=2", "type=9") << QByteArray("0");
@@ -97,6 +101,9 @@ void TestFeedbackService::submissionOutsideBounds_isNotStored()
     get(s, kImagePath);
     QCOMPARE(post(s, body), reply);
     QVERIFY(s.store.list().isEmpty());
+    // The answer was not about the code, so the retry the window asks for may use it.
+    QCOMPARE(post(s, form(kCode)), QByteArray("1"));
+    QCOMPARE(s.store.list().size(), 1);
 }
 
 void TestFeedbackService::flood_isAnsweredZero()
@@ -116,7 +123,8 @@ void TestFeedbackService::program_servesAndListsWhatWasStored()
     const QString types = dir.filePath(QStringLiteral("types.txt"));
     QFile file(types);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(kTypes + "\n");
+    // One entry a line, as an operator writes it; served in the one form the window reads.
+    file.write(QStringLiteral("1:建议;\n2:问题\n").toUtf8());
     file.close();
     {
         FeedbackStore store(database);
