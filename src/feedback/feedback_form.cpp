@@ -73,9 +73,24 @@ QList<FeedbackType> parse_type_list(QByteArrayView utf8_reply)
     return types;
 }
 
+QString with_crlf(QStringView typed)
+{
+    QString text;
+    text.reserve(typed.size() + typed.size() / 8);
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        if (typed[i] == u'\r' && i + 1 < typed.size() && typed[i + 1] == u'\n')
+            continue;
+        if (typed[i] == u'\r' || typed[i] == u'\n')
+            text += QStringLiteral("\r\n");
+        else
+            text += typed[i];
+    }
+    return text;
+}
+
 qsizetype sent_length(QStringView typed)
 {
-    return character_count(typed) + typed.count(u'\n');
+    return character_count(with_crlf(typed));
 }
 
 QByteArray trim_spaces(QByteArrayView gbk_text)

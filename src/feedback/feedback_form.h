@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QString>
 #include <QStringView>
 
 // The texts of the feedback window that do not need a widget: the type list as the service
@@ -21,6 +22,9 @@ struct FeedbackType {
 // reply that looks like a web page (an error page of a broken service) gives no entry, even
 // when it happens to hold ';' and ':'.
 QList<FeedbackType> parse_type_list(QByteArrayView utf8_reply);
+
+// Typed text with every line break (LF, CR or CR LF) as CR LF, the program's own line break.
+QString with_crlf(QStringView typed);
 
 // The characters the service counts for a typed text once it is sent: each line break goes
 // as CR LF and so counts twice.

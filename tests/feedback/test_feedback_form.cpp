@@ -32,6 +32,8 @@ private slots:
     void urlEncode_keepsOnlyUnreservedBytes_data();
     void urlEncode_keepsOnlyUnreservedBytes();
     void trimSpaces_removesHalfAndFullWidthAtEnds();
+    void lineBreaks_goAsCrLfAndCountTwice_data();
+    void lineBreaks_goAsCrLfAndCountTwice();
     void body_holdsFieldsInOrderAndCannotBeExtendedByTheCode();
     void confirmation_fillsTemplateAndLeavesTypedPlaceholders();
     void address_commandLineBeatsEnvironmentBeatsBuiltIn();
@@ -81,6 +83,24 @@ void TestFeedbackForm::trimSpaces_removesHalfAndFullWidthAtEnds()
     QCOMPARE(feedback::trim_spaces(g(u" 　 ")), QByteArray());
     // A1 A1 as the tail of two characters is not a full-width space.
     QCOMPARE(feedback::trim_spaces(QByteArray("\xB0\xA1\xA1\xA1")), QByteArray("\xB0\xA1"));
+}
+
+void TestFeedbackForm::lineBreaks_goAsCrLfAndCountTwice_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("sent");
+    QTest::newRow("LF") << QStringLiteral("a\nb\n") << QStringLiteral("a\r\nb\r\n");
+    QTest::newRow("CR LF stays") << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb");
+    QTest::newRow("lone CR, LF CR") << QStringLiteral("\ra\n\rb") << QStringLiteral("\r\na\r\n\r\nb");
+    QTest::newRow("wide character once") << QStringLiteral("😀\n") << QStringLiteral("😀\r\n");
+}
+
+void TestFeedbackForm::lineBreaks_goAsCrLfAndCountTwice()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, sent);
+    QCOMPARE(feedback::with_crlf(typed), sent);
+    QCOMPARE(feedback::sent_length(typed), sent.size() - sent.count(QStringLiteral("😀")));
 }
 
 void TestFeedbackForm::body_holdsFieldsInOrderAndCannotBeExtendedByTheCode()

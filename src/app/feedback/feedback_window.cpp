@@ -180,7 +180,7 @@ void FeedbackWindow::submit()
     if (m_http.busy())
         return;
     feedback::Submission form;
-    form.content = trimmed(m_content->toPlainText());
+    form.content = trimmed(feedback::with_crlf(m_content->toPlainText()));
     if (form.content.isEmpty()) {
         tell(u"请先填写反馈内容！");
         m_content->setFocus();

@@ -261,7 +261,7 @@ void TestFeedbackWindow::submit_bodyOnTheWireIsEncoded()
     window.on_created();
     control<QComboBox>(window, u"组合框_类型")->setCurrentIndex(1);
     control<QLineEdit>(window, u"编辑框_昵称")->setText(QStringLiteral("小 明"));
-    control<QPlainTextEdit>(window, u"编辑框_内容")->setPlainText(QStringLiteral("好"));
+    control<QPlainTextEdit>(window, u"编辑框_内容")->setPlainText(QStringLiteral("好\n\n1"));
     control<QLineEdit>(window, u"编辑框_验证码")->setText(QStringLiteral("AB12"));
     raw.answer("0");
     message_box::answer_ahead(true);
@@ -269,7 +269,7 @@ void TestFeedbackWindow::submit_bodyOnTheWireIsEncoded()
     QCOMPARE(message_box::take_recorded().value(1), QStringLiteral("反馈失败，请稍后重试！"));
     QCOMPARE(raw.requests().size(), 2);
     QVERIFY(raw.requests()[1].endsWith(
-        "\r\n\r\nname=%E5%B0%8F%20%E6%98%8E&mail=%E6%97%A0&type=2&content=%E5%A5%BD&verify=AB12&soft=10"));
+        "\r\n\r\nname=%E5%B0%8F%20%E6%98%8E&mail=%E6%97%A0&type=2&content=%E5%A5%BD%0D%0A%0D%0A1&verify=AB12&soft=10"));
 }
 
 void TestFeedbackWindow::cancelAtConfirmation_sendsNothing()
