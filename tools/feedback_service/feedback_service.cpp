@@ -1,15 +1,14 @@
 #include "feedback_service.h"
 
 #include "code_image.h"
+#include "feedback/feedback_wire.h"
 #include "feedback_store.h"
+#include "guarded_server.h"
 #include "rate_limit.h"
 #include "verification_codes.h"
 
-#include "feedback/feedback_wire.h"
-
 #include <QDateTime>
 #include <QStringDecoder>
-#include <httplib.h>
 #include <mutex>
 #include <optional>
 
@@ -85,7 +84,7 @@ struct FeedbackService::Impl {
     RateLimit images;
     std::mutex random_lock;
     QRandomGenerator random{QRandomGenerator::securelySeeded()};
-    httplib::Server server;
+    GuardedServer server{settings.request_deadline};
 };
 
 void FeedbackService::Impl::send_image(const httplib::Request &request, httplib::Response &response)
@@ -145,7 +144,6 @@ FeedbackService::FeedbackService(ServiceSettings settings, FeedbackStore &store)
 {
     httplib::Server &server = m->server;
     server.set_payload_max_length(kBodyLimit);
-    server.set_read_timeout(10, 0);
     server.set_write_timeout(10, 0);
     // The window makes a request or two a minute: a connection kept open would only hold a
     // worker and delay shutdown.
@@ -175,12 +173,13 @@ FeedbackService::FeedbackService(ServiceSettings settings, FeedbackStore &store)
 
 FeedbackService::~FeedbackService() = default;
 
-int FeedbackService::bind(const QString &host, int port)
+int FeedbackService::bind(const QString &host, int port, QString *error)
 {
-    const std::string address = host.toStdString();
-    if (port == 0)
-        return m->server.bind_to_any_port(address);
-    return m->server.bind_to_port(address, port) ? port : -1;
+    std::string reason;
+    const int bound = m->server.bind(host.toStdString(), port, reason);
+    if (bound < 0 && error)
+        *error = QString::fromStdString(reason);
+    return bound;
 }
 
 bool FeedbackService::serve()

@@ -19,6 +19,8 @@ struct ServiceSettings {
     int images_per_minute = 30;
     // Where codes come from; random letters and digits when not set.
     std::function<QByteArray()> make_code;
+    // Each request, head and body, must have arrived this long after its connection.
+    std::chrono::milliseconds request_deadline{10000};
 };
 
 // The feedback service over HTTP: the type list, a verification image remembered per client,
@@ -32,8 +34,9 @@ public:
     FeedbackService(ServiceSettings settings, FeedbackStore &store);
     ~FeedbackService();
 
-    // Binds to host and port (0 for any free port); the bound port, or -1.
-    int bind(const QString &host, int port);
+    // Binds to host and port (0 for any free port); the bound port, or -1 with the reason in
+    // error ("address in use" when another program holds the port).
+    int bind(const QString &host, int port, QString *error = nullptr);
     // Serves until stop(); false when it could not serve.
     bool serve();
     // True from the moment serve() accepts connections; stop() before then has no effect.

@@ -95,9 +95,10 @@ int main(int argc, char *argv[])
     if (!store.is_open())
         return fail(QStringLiteral("cannot open the database: ") + store.error());
     FeedbackService service(settings, store);
-    const int bound = service.bind(parser.value(listen), wanted_port);
+    const int bound = service.bind(parser.value(listen), wanted_port, &error);
     if (bound < 0)
-        return fail(QStringLiteral("cannot listen on %1 port %2").arg(parser.value(listen)).arg(wanted_port));
+        return fail(
+            QStringLiteral("cannot listen on %1 port %2: %3").arg(parser.value(listen)).arg(wanted_port).arg(error));
     print(QStringLiteral("Serving on http://%1:%2\n").arg(parser.value(listen)).arg(bound));
     return service.serve() ? 0 : 1;
 }

@@ -3,7 +3,11 @@
 #include "running_service.h"
 
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -27,6 +31,20 @@ QByteArray form(const QByteArray &code, const QByteArray &content = "%E5%A5%BD")
     return "name=%E5%B0%8F%20%E6%98%8E&mail=a%40b.c&type=2&content=" + content + "&verify=" + code + "&soft=10";
 }
 
+// One request on a connection of its own, sent as given; the reply up to the service's close.
+QByteArray exchange(int port, const QByteArray &request)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+    if (!socket.waitForConnected(5000))
+        return {};
+    socket.write(request);
+    QByteArray reply;
+    while (socket.waitForReadyRead(15000))
+        reply += socket.readAll();
+    return reply + socket.readAll();
+}
+
 } // namespace
 
 // The real service on loopback, as the feedback window reaches it.
@@ -38,6 +56,11 @@ private slots:
     void submissionOutsideBounds_isNotStored_data();
     void submissionOutsideBounds_isNotStored();
     void flood_isAnsweredZero();
+    void oversizedHead_isRefusedEarly_data();
+    void oversizedHead_isRefusedEarly();
+    void rangeRequest_getsThePictureOnceWhole();
+    void slowClients_areCutOffAndHoldNobodyUp();
+    void secondServiceOnAPort_isRefused();
     void program_servesAndListsWhatWasStored();
 
 private:
@@ -114,6 +137,91 @@ void TestFeedbackService::flood_isAnsweredZero()
     get(s, kImagePath);
     QCOMPARE(post(s, form(kCode)), QByteArray("0"));
     QVERIFY(s.store.list().isEmpty());
+}
+
+void TestFeedbackService::oversizedHead_isRefusedEarly_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QByteArray lines;
+    for (int i = 0; i < 100; ++i)
+        lines += "X-Line-" + QByteArray::number(i) + ": 1\r\n";
+    QTest::newRow("too many lines") << lines + "\r\n";
+    QTest::newRow("too many bytes, no end") << "X-Pad: " + QByteArray(20 * 1024, 'a');
+}
+
+void TestFeedbackService::oversizedHead_isRefusedEarly()
+{
+    QFETCH(QByteArray, head);
+    RunningService s(settings());
+    const QByteArray reply = exchange(s.port, "GET " + kTypePath + " HTTP/1.1\r\nHost: x\r\n" + head);
+    QVERIFY2(reply.startsWith("HTTP/1.1 431 "), reply.left(100).constData());
+}
+
+void TestFeedbackService::rangeRequest_getsThePictureOnceWhole()
+{
+    RunningService s(settings());
+    QByteArray ranges = "bytes=0-999";
+    for (int i = 1; i < 1000; ++i)
+        ranges += ",0-999";
+    const QByteArray whole = exchange(s.port, "GET " + kImagePath + " HTTP/1.1\r\nHost: x\r\n\r\n");
+    const QByteArray ranged =
+        exchange(s.port, "GET " + kImagePath + " HTTP/1.1\r\nHost: x\r\nRange: " + ranges + "\r\n\r\n");
+    QVERIFY2(ranged.startsWith("HTTP/1.1 200 "), ranged.left(100).constData());
+    QVERIFY(whole.size() > 10000);
+    // The same picture size, give or take the cookie's characters.
+    QVERIFY2(qAbs(ranged.size() - whole.size()) < 100, QByteArray::number(ranged.size()).constData());
+}
+
+void TestFeedbackService::slowClients_areCutOffAndHoldNobodyUp()
+{
+    ServiceSettings quick = settings();
+    quick.request_deadline = 1s;
+    RunningService s(quick);
+    // More slow clients than the service has workers, each sending a header line now and then,
+    // never often enough for a per-read time-out to end it.
+    std::vector<std::unique_ptr<QTcpSocket>> slow;
+    for (int i = 0; i < 64; ++i) {
+        slow.push_back(std::make_unique<QTcpSocket>());
+        slow.back()->connectToHost(QHostAddress::LocalHost, quint16(s.port));
+        QVERIFY(slow.back()->waitForConnected(5000));
+        slow.back()->write("GET " + kTypePath + " HTTP/1.1\r\n");
+        slow.back()->flush();
+    }
+    QTimer trickle;
+    connect(&trickle, &QTimer::timeout, this, [&slow] {
+        for (const auto &socket : slow)
+            socket->write("X-Slow: 1\r\n");
+    });
+    trickle.start(200);
+    QCOMPARE(get(s, kTypePath), kTypes);
+    QVERIFY(QTest::qWaitFor(
+        [&slow] {
+            return std::all_of(slow.begin(), slow.end(),
+                               [](const auto &socket) { return socket->state() == QAbstractSocket::UnconnectedState; });
+        },
+        20000));
+}
+
+void TestFeedbackService::secondServiceOnAPort_isRefused()
+{
+    RunningService first(settings());
+    FeedbackStore other(first.dir.filePath(QStringLiteral("other.db")));
+    FeedbackService second(settings(), other);
+    QString error;
+    QCOMPARE(second.bind(QStringLiteral("127.0.0.1"), first.port, &error), -1);
+    QCOMPARE(error, QStringLiteral("address in use"));
+
+    QFile types(first.dir.filePath(QStringLiteral("types.txt")));
+    QVERIFY(types.open(QIODevice::WriteOnly));
+    types.write(kTypes);
+    types.close();
+    QProcess program;
+    program.start(QStringLiteral(SERVICE_FILE),
+                  {QStringLiteral("--port"), QString::number(first.port), QStringLiteral("--types"), types.fileName(),
+                   QStringLiteral("--database"), first.dir.filePath(QStringLiteral("program.db"))});
+    QVERIFY(program.waitForFinished(10000));
+    QVERIFY(program.exitCode() != 0);
+    QVERIFY(program.readAllStandardError().contains("address in use"));
 }
 
 void TestFeedbackService::program_servesAndListsWhatWasStored()
