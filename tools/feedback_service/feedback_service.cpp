@@ -1,5 +1,6 @@
 #include "feedback_service.h"
 
+#include "client_identity.h"
 #include "code_image.h"
 #include "feedback/feedback_wire.h"
 #include "feedback_store.h"
@@ -73,6 +74,11 @@ struct FeedbackService::Impl {
         }
     }
 
+    QString address_of(const httplib::Request &request) const
+    {
+        return client_identity::address(request.remote_addr, request.get_header_value("X-Forwarded-For"),
+                                        settings.trusted_proxies);
+    }
     void send_image(const httplib::Request &request, httplib::Response &response);
     std::string take_submission(const httplib::Request &request, const std::string &body);
 
@@ -90,23 +96,32 @@ struct FeedbackService::Impl {
 void FeedbackService::Impl::send_image(const httplib::Request &request, httplib::Response &response)
 {
     response.set_header("Cache-Control", "no-store");
-    if (!images.allow(request.remote_addr, Clock::now())) {
+    // Pictures are drawn per address, so a flood costs its sender, whatever cookies it sends.
+    if (!images.allow(address_of(request).toStdString(), Clock::now())) {
         response.status = 429;
         return;
     }
     const QByteArray code = settings.make_code();
+    std::string client = client_identity::token_of(request.get_header_value("Cookie"));
     QByteArray bmp;
     {
         const std::lock_guard guard(random_lock);
+        if (client.empty())
+            client = client_identity::new_token(random);
         bmp = code_image::draw_bmp(code, random);
     }
-    codes.remember(request.remote_addr, code, Clock::now());
+    codes.remember(client, code, Clock::now());
+    response.set_header("Set-Cookie", client_identity::cookie_for(client));
     response.set_content(bmp.toStdString(), "image/bmp");
 }
 
 std::string FeedbackService::Impl::take_submission(const httplib::Request &request, const std::string &body)
 {
-    const std::string &client = request.remote_addr;
+    // A client without our cookie has no code to check, and shares its address's budget.
+    const QString address = address_of(request);
+    std::string client = client_identity::token_of(request.get_header_value("Cookie"));
+    if (client.empty())
+        client = address.toStdString();
     if (!submissions.allow(client, Clock::now()))
         return feedback::kNotStored;
     httplib::Params form;
@@ -125,14 +140,8 @@ std::string FeedbackService::Impl::take_submission(const httplib::Request &reque
     const auto issued = code ? codes.redeem(client, code->toUtf8(), Clock::now()) : std::nullopt;
     if (!issued)
         return feedback::kWrongCode;
-    const FeedbackRecord record{0,
-                                QDateTime::currentDateTimeUtc().toString(Qt::ISODate),
-                                QString::fromStdString(client),
-                                *software,
-                                *type,
-                                *name,
-                                *mail,
-                                *content};
+    const FeedbackRecord record{
+        0, QDateTime::currentDateTimeUtc().toString(Qt::ISODate), address, *software, *type, *name, *mail, *content};
     if (store.add(record))
         return feedback::kStored;
     codes.reinstate(client, code->toUtf8(), *issued);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
+#include <QList>
 #include <QString>
 #include <chrono>
 #include <functional>
@@ -19,13 +21,16 @@ struct ServiceSettings {
     int images_per_minute = 30;
     // Where codes come from; random letters and digits when not set.
     std::function<QByteArray()> make_code;
+    // Proxies whose X-Forwarded-For names the client; nobody else's is believed.
+    QList<QHostAddress> trusted_proxies;
     // Each request, head and body, must have arrived this long after its connection.
     std::chrono::milliseconds request_deadline{10000};
 };
 
-// The feedback service over HTTP: the type list, a verification image remembered per client,
-// and the form-encoded submission stored with its time and the client's address. Replies
-// follow the program's contract: "1" stored, "-1" wrong or expired code, "0" not stored.
+// The feedback service over HTTP: the type list, a verification image whose code is
+// remembered for the client holding the cookie sent with it, and the form-encoded submission
+// stored with its time and the client's address. Replies follow the program's contract: "1"
+// stored, "-1" wrong or expired code, "0" not stored.
 class FeedbackService final {
 public:
     // A request body beyond this is refused before it is read whole.

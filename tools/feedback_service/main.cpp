@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHostAddress>
 #include <cstdio>
 
 namespace {
@@ -68,8 +69,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption rate({QStringLiteral("rate-limit")},
                                   QStringLiteral("Submissions per client and 10 minutes (default 10)."),
                                   QStringLiteral("count"), QStringLiteral("10"));
+    const QCommandLineOption proxy({QStringLiteral("trusted-proxy")},
+                                   QStringLiteral("A proxy whose X-Forwarded-For names the client (repeatable)."),
+                                   QStringLiteral("address"));
     const QCommandLineOption list({QStringLiteral("list")}, QStringLiteral("Print the stored feedback and exit."));
-    parser.addOptions({listen, port, types, database, rate, list});
+    parser.addOptions({listen, port, types, database, rate, proxy, list});
     parser.process(app);
 
     if (parser.isSet(list))
@@ -90,6 +94,13 @@ int main(int argc, char *argv[])
     const int wanted_port = parser.value(port).toInt(&ok);
     if (!ok || wanted_port < 0 || wanted_port > 65535)
         return fail(QStringLiteral("--port needs a number from 0 to 65535"));
+
+    for (const QString &address : parser.values(proxy)) {
+        QHostAddress trusted;
+        if (!trusted.setAddress(address))
+            return fail(QStringLiteral("--trusted-proxy needs an IP address, not \"%1\"").arg(address));
+        settings.trusted_proxies.append(trusted);
+    }
 
     FeedbackStore store(parser.value(database));
     if (!store.is_open())

@@ -45,6 +45,12 @@ QByteArray exchange(int port, const QByteArray &request)
     return reply + socket.readAll();
 }
 
+QByteArray cookie_of(const QByteArray &reply)
+{
+    const qsizetype at = reply.indexOf("Set-Cookie: ");
+    return at < 0 ? QByteArray() : reply.mid(at + 12, reply.indexOf(';', at) - at - 12);
+}
+
 } // namespace
 
 // The real service on loopback, as the feedback window reaches it.
@@ -56,6 +62,9 @@ private slots:
     void submissionOutsideBounds_isNotStored_data();
     void submissionOutsideBounds_isNotStored();
     void flood_isAnsweredZero();
+    void clients_holdTheirOwnCodeAndBudgetBehindOneAddress();
+    void forwardedFor_isStoredOnlyFromTrustedProxy_data();
+    void forwardedFor_isStoredOnlyFromTrustedProxy();
     void oversizedHead_isRefusedEarly_data();
     void oversizedHead_isRefusedEarly();
     void rangeRequest_getsThePictureOnceWhole();
@@ -137,6 +146,56 @@ void TestFeedbackService::flood_isAnsweredZero()
     get(s, kImagePath);
     QCOMPARE(post(s, form(kCode)), QByteArray("0"));
     QVERIFY(s.store.list().isEmpty());
+}
+
+void TestFeedbackService::clients_holdTheirOwnCodeAndBudgetBehindOneAddress()
+{
+    auto shown = std::make_shared<char>('A');
+    ServiceSettings two = settings(2);
+    two.make_code = [shown] { return QByteArray(4, (*shown)++); };
+    RunningService s(two);
+    const QUrl picture = s.url().resolved(QUrl(QString::fromLatin1(kImagePath)));
+    const QUrl submit = s.url().resolved(QUrl(QString::fromLatin1(kSubmitPath)));
+    // Two windows on one address, as behind a proxy or a NAT: each keeps its own cookies.
+    HttpClient first;
+    HttpClient second;
+    QVERIFY(!first.get(picture).isEmpty());  // AAAA
+    QVERIFY(!second.get(picture).isEmpty()); // BBBB
+    QCOMPARE(first.post(submit, form("AAAA")), QByteArray("1"));
+    QCOMPARE(second.post(submit, form("BBBB")), QByteArray("1"));
+    QCOMPARE(first.post(submit, form("ZZZZ")), QByteArray("-1"));
+    QCOMPARE(first.post(submit, form("ZZZZ")), QByteArray("0")); // its budget of two is spent
+    QCOMPARE(second.post(submit, form("ZZZZ")), QByteArray("-1"));
+    QCOMPARE(s.store.list().size(), 2);
+}
+
+void TestFeedbackService::forwardedFor_isStoredOnlyFromTrustedProxy_data()
+{
+    QTest::addColumn<bool>("trusted");
+    QTest::addColumn<QString>("client");
+    QTest::newRow("from the trusted proxy") << true << "203.0.113.9";
+    QTest::newRow("from anyone else") << false << "127.0.0.1";
+}
+
+void TestFeedbackService::forwardedFor_isStoredOnlyFromTrustedProxy()
+{
+    QFETCH(bool, trusted);
+    QFETCH(QString, client);
+    ServiceSettings proxied = settings();
+    if (trusted)
+        proxied.trusted_proxies = {QHostAddress(QStringLiteral("127.0.0.1"))};
+    RunningService s(proxied);
+    const QByteArray forwarded = "X-Forwarded-For: 198.51.100.1, 203.0.113.9\r\n";
+    const QByteArray image = exchange(s.port, "GET " + kImagePath + " HTTP/1.1\r\nHost: x\r\n" + forwarded + "\r\n");
+    const QByteArray cookie = cookie_of(image);
+    QVERIFY2(!cookie.isEmpty(), image.left(300).constData());
+    const QByteArray body = form(kCode);
+    const QByteArray reply =
+        exchange(s.port, "POST " + kSubmitPath + " HTTP/1.1\r\nHost: x\r\nCookie: " + cookie + "\r\n" + forwarded
+                             + "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
+                             + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    QVERIFY2(reply.endsWith("\r\n\r\n1"), reply.constData());
+    QCOMPARE(s.store.list().value(0).client, client);
 }
 
 void TestFeedbackService::oversizedHead_isRefusedEarly_data()
