@@ -1,6 +1,7 @@
 // lumeno-feedback-service: the self-hostable service behind the program's feedback window.
 #include "feedback_service.h"
 #include "feedback_store.h"
+#include "listing.h"
 #include "type_list.h"
 
 #include <QCommandLineParser>
@@ -28,17 +29,11 @@ int list_feedback(const QString &database)
 {
     if (!QFileInfo::exists(database))
         return fail(QStringLiteral("no database at ") + database);
-    FeedbackStore store(database);
+    FeedbackStore store(database, FeedbackStore::Access::Read);
     if (!store.is_open())
         return fail(store.error());
-    for (const FeedbackRecord &r : store.list()) {
-        print(QStringLiteral("#%1 %2 from %3, software %4, type %5\n昵称：%6\n邮箱/QQ：%7\n内容：%8\n\n")
-                  .arg(r.id)
-                  .arg(r.received, r.client)
-                  .arg(r.software)
-                  .arg(r.type)
-                  .arg(r.name, r.mail, r.content));
-    }
+    for (const FeedbackRecord &r : store.list())
+        print(listing::record_text(r));
     return 0;
 }
 
@@ -83,9 +78,10 @@ int main(int argc, char *argv[])
     QString error;
     if (!parser.isSet(types))
         return fail(QStringLiteral("--types FILE is required"));
-    const std::optional<TypeList> type_list = type_list::read(parser.value(types), error);
+    const QString type_file = parser.value(types);
+    const std::optional<TypeList> type_list = type_list::read(type_file, error);
     if (!type_list)
-        return fail(QStringLiteral("the type list %1: %2").arg(parser.value(types), error));
+        return fail(QStringLiteral("the type list %1: %2").arg(type_file, error));
     settings.type_list = type_list->canonical;
     bool ok = false;
     settings.submissions_allowed = parser.value(rate).toInt(&ok);

@@ -6,6 +6,8 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -45,6 +47,20 @@ QByteArray exchange(int port, const QByteArray &request)
     return reply + socket.readAll();
 }
 
+// The program as a user other than root, when the tests run as root: permissions bind it then.
+void start_unprivileged(QProcess &process, QStringList arguments)
+{
+    if (::geteuid() != 0) {
+        process.start(QStringLiteral(SERVICE_FILE), arguments);
+        return;
+    }
+    arguments.prepend(QStringLiteral(SERVICE_FILE));
+    arguments.prepend(QStringLiteral("--clear-groups"));
+    arguments.prepend(QStringLiteral("--regid=65534"));
+    arguments.prepend(QStringLiteral("--reuid=65534"));
+    process.start(QStringLiteral("setpriv"), arguments);
+}
+
 QByteArray cookie_of(const QByteArray &reply)
 {
     const qsizetype at = reply.indexOf("Set-Cookie: ");
@@ -71,6 +87,8 @@ private slots:
     void slowClients_areCutOffAndHoldNobodyUp();
     void secondServiceOnAPort_isRefused();
     void program_servesAndListsWhatWasStored();
+    void program_refusesUnusableStartAtOnce_data();
+    void program_refusesUnusableStartAtOnce();
 
 private:
     QByteArray get(const RunningService &s, const QByteArray &path)
@@ -318,6 +336,62 @@ void TestFeedbackService::program_servesAndListsWhatWasStored()
     QCOMPARE(list.exitCode(), 0);
     const QString out = QString::fromUtf8(list.readAllStandardOutput());
     QVERIFY2(out.contains(QStringLiteral("昵称：匿名\n邮箱/QQ：无\n内容：声音很好")), qPrintable(out));
+}
+
+void TestFeedbackService::program_refusesUnusableStartAtOnce_data()
+{
+    QTest::addColumn<QString>("types");
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("read-only database") << "types.txt"
+                                        << "readonly.db"
+                                        << "readonly.db is read-only";
+    QTest::newRow("type list is a pipe") << "fifo"
+                                         << "feedback.db"
+                                         << "not a regular file";
+    QTest::newRow("type list is a device") << "/dev/zero"
+                                           << "feedback.db"
+                                           << "not a regular file";
+    QTest::newRow("no numeric type") << "names.txt"
+                                     << "feedback.db"
+                                     << "line 1: \"建议\" is not a type number";
+}
+
+void TestFeedbackService::program_refusesUnusableStartAtOnce()
+{
+    QFETCH(QString, types);
+    QFETCH(QString, database);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                          | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+    const auto write = [&dir](const char *name, const QByteArray &text) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    };
+    QVERIFY(write("types.txt", kTypes));
+    QVERIFY(write("names.txt", QStringLiteral("建议:1;问题:2").toUtf8()));
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0666) == 0);
+    {
+        FeedbackStore store(dir.filePath(QStringLiteral("readonly.db")));
+        QVERIFY(store.is_open());
+    }
+    QFile::setPermissions(dir.filePath(QStringLiteral("readonly.db")), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    QFile::setPermissions(dir.filePath(QStringLiteral("types.txt")), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    QFile::setPermissions(dir.filePath(QStringLiteral("names.txt")), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+
+    QProcess program;
+    start_unprivileged(program, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--types"),
+                                 types.startsWith(u'/') ? types : dir.filePath(types), QStringLiteral("--database"),
+                                 dir.filePath(database)});
+    // Before the fix the pipe hung the start, and the rest started serving.
+    const bool finished = program.waitForFinished(10000);
+    if (!finished)
+        program.kill();
+    QVERIFY(finished);
+    QCOMPARE(program.exitCode(), 1);
+    const QString told = QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(told.contains(reason), qPrintable(told));
 }
 
 QTEST_MAIN(TestFeedbackService)
