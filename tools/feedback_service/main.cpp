@@ -37,6 +37,21 @@ int list_feedback(const QString &database)
     return 0;
 }
 
+// The list used without --types: the one installed with this program (found from where the
+// program is, so a relocated install works), the configured data folder's, then the source
+// tree's for a build that was never installed. Empty when none is there.
+QString default_type_file()
+{
+    const QStringList candidates{
+        QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(LUMENO_TYPES_FROM_BINDIR),
+        QStringLiteral(LUMENO_TYPES_INSTALLED), QStringLiteral(LUMENO_TYPES_SOURCE)};
+    for (const QString &candidate : candidates) {
+        if (QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).absoluteFilePath();
+    }
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -46,10 +61,12 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lumeno-feedback-service"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LUMENO_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Serves the feedback window of Lumeno and stores what it sends."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption listen({QStringLiteral("l"), QStringLiteral("listen")},
                                     QStringLiteral("Address to listen on (default 127.0.0.1)."),
                                     QStringLiteral("address"), QStringLiteral("127.0.0.1"));
@@ -57,7 +74,9 @@ int main(int argc, char *argv[])
                                   QStringLiteral("Port (default 8080; 0 picks a free one)."), QStringLiteral("port"),
                                   QStringLiteral("8080"));
     const QCommandLineOption types({QStringLiteral("t"), QStringLiteral("types")},
-                                   QStringLiteral("Type list file, UTF-8 \"1:name;2:name\"."), QStringLiteral("file"));
+                                   QStringLiteral("Type list file, UTF-8 \"1:name;2:name\" (default: the installed %1).")
+                                       .arg(QStringLiteral(LUMENO_TYPES_INSTALLED)),
+                                   QStringLiteral("file"));
     const QCommandLineOption database({QStringLiteral("d"), QStringLiteral("database")},
                                       QStringLiteral("SQLite file of the stored feedback (default feedback.db)."),
                                       QStringLiteral("file"), QStringLiteral("feedback.db"));
@@ -76,9 +95,10 @@ int main(int argc, char *argv[])
 
     ServiceSettings settings;
     QString error;
-    if (!parser.isSet(types))
-        return fail(QStringLiteral("--types FILE is required"));
-    const QString type_file = parser.value(types);
+    const QString type_file = parser.isSet(types) ? parser.value(types) : default_type_file();
+    if (type_file.isEmpty())
+        return fail(QStringLiteral("no type list installed at %1; name one with --types FILE")
+                        .arg(QStringLiteral(LUMENO_TYPES_INSTALLED)));
     const std::optional<TypeList> type_list = type_list::read(type_file, error);
     if (!type_list)
         return fail(QStringLiteral("the type list %1: %2").arg(type_file, error));

@@ -1,6 +1,7 @@
 #include "feedback/feedback_wire.h"
 #include "feedback/http_client.h"
 #include "running_service.h"
+#include "type_list.h"
 
 #include <QProcess>
 #include <QTcpSocket>
@@ -89,6 +90,7 @@ private slots:
     void program_servesAndListsWhatWasStored();
     void program_refusesUnusableStartAtOnce_data();
     void program_refusesUnusableStartAtOnce();
+    void program_withoutTypes_servesTheListItCameWith();
 
 private:
     QByteArray get(const RunningService &s, const QByteArray &path)
@@ -392,6 +394,33 @@ void TestFeedbackService::program_refusesUnusableStartAtOnce()
     QCOMPARE(program.exitCode(), 1);
     const QString told = QString::fromUtf8(program.readAllStandardError());
     QVERIFY2(told.contains(reason), qPrintable(told));
+}
+
+void TestFeedbackService::program_withoutTypes_servesTheListItCameWith()
+{
+    QString error;
+    QFile source(QStringLiteral(TYPES_SOURCE_FILE));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const std::optional<TypeList> carried = type_list::parse(source.readAll(), error);
+    QVERIFY2(carried, qPrintable(error));
+
+    QTemporaryDir dir;
+    QProcess service;
+    service.start(QStringLiteral(SERVICE_FILE), {QStringLiteral("--port"), QStringLiteral("0"),
+                                                 QStringLiteral("--database"), dir.filePath(QStringLiteral("f.db"))});
+    QVERIFY(service.waitForReadyRead(10000));
+    const QByteArray announced = service.readLine().trimmed();
+    QVERIFY2(announced.startsWith("Serving on http://127.0.0.1:"), announced.constData());
+    const QUrl base(QString::fromLatin1(announced.mid(11)));
+    QCOMPARE(m_http.get(base.resolved(QUrl(QString::fromLatin1(kTypePath)))), carried->canonical);
+    service.kill();
+    service.waitForFinished();
+
+    QProcess version;
+    version.start(QStringLiteral(SERVICE_FILE), {QStringLiteral("--version")});
+    QVERIFY(version.waitForFinished(10000));
+    QCOMPARE(version.exitCode(), 0);
+    QVERIFY(version.readAllStandardOutput().startsWith("lumeno-feedback-service 1."));
 }
 
 QTEST_MAIN(TestFeedbackService)
