@@ -42,14 +42,75 @@ int list_feedback(const QString &database)
 // tree's for a build that was never installed. Empty when none is there.
 QString default_type_file()
 {
-    const QStringList candidates{
-        QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(LUMENO_TYPES_FROM_BINDIR),
-        QStringLiteral(LUMENO_TYPES_INSTALLED), QStringLiteral(LUMENO_TYPES_SOURCE)};
+    const QStringList candidates{QCoreApplication::applicationDirPath() + u'/'
+                                     + QStringLiteral(LUMENO_TYPES_FROM_BINDIR),
+                                 QStringLiteral(LUMENO_TYPES_INSTALLED), QStringLiteral(LUMENO_TYPES_SOURCE)};
     for (const QString &candidate : candidates) {
         if (QFileInfo(candidate).isFile())
             return QFileInfo(candidate).absoluteFilePath();
     }
     return {};
+}
+
+// The command line's options.
+struct Options {
+    QCommandLineOption listen{{QStringLiteral("l"), QStringLiteral("listen")},
+                              QStringLiteral("Address to listen on (default 127.0.0.1)."),
+                              QStringLiteral("address"),
+                              QStringLiteral("127.0.0.1")};
+    QCommandLineOption port{{QStringLiteral("p"), QStringLiteral("port")},
+                            QStringLiteral("Port (default 8080; 0 picks a free one)."),
+                            QStringLiteral("port"),
+                            QStringLiteral("8080")};
+    QCommandLineOption types{{QStringLiteral("t"), QStringLiteral("types")},
+                             QStringLiteral("Type list file, UTF-8 \"1:name;2:name\" (default: the installed %1).")
+                                 .arg(QStringLiteral(LUMENO_TYPES_INSTALLED)),
+                             QStringLiteral("file")};
+    QCommandLineOption database{{QStringLiteral("d"), QStringLiteral("database")},
+                                QStringLiteral("SQLite file of the stored feedback (default feedback.db)."),
+                                QStringLiteral("file"),
+                                QStringLiteral("feedback.db")};
+    QCommandLineOption rate{{QStringLiteral("rate-limit")},
+                            QStringLiteral("Submissions per client and 10 minutes (default 10)."),
+                            QStringLiteral("count"),
+                            QStringLiteral("10")};
+    QCommandLineOption proxy{{QStringLiteral("trusted-proxy")},
+                             QStringLiteral("A proxy whose X-Forwarded-For names the client (repeatable)."),
+                             QStringLiteral("address")};
+    QCommandLineOption list{{QStringLiteral("list")}, QStringLiteral("Print the stored feedback and exit.")};
+};
+
+// The service's settings from the command line, or nothing with the reason in error.
+std::optional<ServiceSettings> read_settings(const QCommandLineParser &parser, const Options &o, QString &error)
+{
+    const QString type_file = parser.isSet(o.types) ? parser.value(o.types) : default_type_file();
+    if (type_file.isEmpty()) {
+        error = QStringLiteral("no type list installed at %1; name one with --types FILE")
+                    .arg(QStringLiteral(LUMENO_TYPES_INSTALLED));
+        return std::nullopt;
+    }
+    const std::optional<TypeList> type_list = type_list::read(type_file, error);
+    if (!type_list) {
+        error = QStringLiteral("the type list %1: %2").arg(type_file, error);
+        return std::nullopt;
+    }
+    ServiceSettings settings;
+    settings.type_list = type_list->canonical;
+    bool ok = false;
+    settings.submissions_allowed = parser.value(o.rate).toInt(&ok);
+    if (!ok || settings.submissions_allowed < 1) {
+        error = QStringLiteral("--rate-limit needs a positive count");
+        return std::nullopt;
+    }
+    for (const QString &address : parser.values(o.proxy)) {
+        QHostAddress trusted;
+        if (!trusted.setAddress(address)) {
+            error = QStringLiteral("--trusted-proxy needs an IP address, not \"%1\"").arg(address);
+            return std::nullopt;
+        }
+        settings.trusted_proxies.append(trusted);
+    }
+    return settings;
 }
 
 } // namespace
@@ -67,65 +128,29 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("Serves the feedback window of Lumeno and stores what it sends."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption listen({QStringLiteral("l"), QStringLiteral("listen")},
-                                    QStringLiteral("Address to listen on (default 127.0.0.1)."),
-                                    QStringLiteral("address"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
-                                  QStringLiteral("Port (default 8080; 0 picks a free one)."), QStringLiteral("port"),
-                                  QStringLiteral("8080"));
-    const QCommandLineOption types({QStringLiteral("t"), QStringLiteral("types")},
-                                   QStringLiteral("Type list file, UTF-8 \"1:name;2:name\" (default: the installed %1).")
-                                       .arg(QStringLiteral(LUMENO_TYPES_INSTALLED)),
-                                   QStringLiteral("file"));
-    const QCommandLineOption database({QStringLiteral("d"), QStringLiteral("database")},
-                                      QStringLiteral("SQLite file of the stored feedback (default feedback.db)."),
-                                      QStringLiteral("file"), QStringLiteral("feedback.db"));
-    const QCommandLineOption rate({QStringLiteral("rate-limit")},
-                                  QStringLiteral("Submissions per client and 10 minutes (default 10)."),
-                                  QStringLiteral("count"), QStringLiteral("10"));
-    const QCommandLineOption proxy({QStringLiteral("trusted-proxy")},
-                                   QStringLiteral("A proxy whose X-Forwarded-For names the client (repeatable)."),
-                                   QStringLiteral("address"));
-    const QCommandLineOption list({QStringLiteral("list")}, QStringLiteral("Print the stored feedback and exit."));
-    parser.addOptions({listen, port, types, database, rate, proxy, list});
+    const Options o;
+    parser.addOptions({o.listen, o.port, o.types, o.database, o.rate, o.proxy, o.list});
     parser.process(app);
 
-    if (parser.isSet(list))
-        return list_feedback(parser.value(database));
-
-    ServiceSettings settings;
+    if (parser.isSet(o.list))
+        return list_feedback(parser.value(o.database));
     QString error;
-    const QString type_file = parser.isSet(types) ? parser.value(types) : default_type_file();
-    if (type_file.isEmpty())
-        return fail(QStringLiteral("no type list installed at %1; name one with --types FILE")
-                        .arg(QStringLiteral(LUMENO_TYPES_INSTALLED)));
-    const std::optional<TypeList> type_list = type_list::read(type_file, error);
-    if (!type_list)
-        return fail(QStringLiteral("the type list %1: %2").arg(type_file, error));
-    settings.type_list = type_list->canonical;
+    const std::optional<ServiceSettings> settings = read_settings(parser, o, error);
+    if (!settings)
+        return fail(error);
     bool ok = false;
-    settings.submissions_allowed = parser.value(rate).toInt(&ok);
-    if (!ok || settings.submissions_allowed < 1)
-        return fail(QStringLiteral("--rate-limit needs a positive count"));
-    const int wanted_port = parser.value(port).toInt(&ok);
+    const int wanted_port = parser.value(o.port).toInt(&ok);
     if (!ok || wanted_port < 0 || wanted_port > 65535)
         return fail(QStringLiteral("--port needs a number from 0 to 65535"));
 
-    for (const QString &address : parser.values(proxy)) {
-        QHostAddress trusted;
-        if (!trusted.setAddress(address))
-            return fail(QStringLiteral("--trusted-proxy needs an IP address, not \"%1\"").arg(address));
-        settings.trusted_proxies.append(trusted);
-    }
-
-    FeedbackStore store(parser.value(database));
+    FeedbackStore store(parser.value(o.database));
     if (!store.is_open())
         return fail(QStringLiteral("cannot open the database: ") + store.error());
-    FeedbackService service(settings, store);
-    const int bound = service.bind(parser.value(listen), wanted_port, &error);
+    FeedbackService service(*settings, store);
+    const QString host = parser.value(o.listen);
+    const int bound = service.bind(host, wanted_port, &error);
     if (bound < 0)
-        return fail(
-            QStringLiteral("cannot listen on %1 port %2: %3").arg(parser.value(listen)).arg(wanted_port).arg(error));
-    print(QStringLiteral("Serving on http://%1:%2\n").arg(parser.value(listen)).arg(bound));
+        return fail(QStringLiteral("cannot listen on %1 port %2: %3").arg(host).arg(wanted_port).arg(error));
+    print(QStringLiteral("Serving on http://%1:%2\n").arg(host).arg(bound));
     return service.serve() ? 0 : 1;
 }
