@@ -1,5 +1,6 @@
 #include "feedback/feedback_form.h"
 
+#include "feedback/feedback_wire.h"
 #include "platform/gbk.h"
 
 #include <algorithm>
@@ -21,11 +22,17 @@ bool kept_unencoded(char c)
     return c == '-' || c == '.' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// The leading numeric part, as C's atoi reads it, held within int.
+bool is_blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The leading numeric part after any blanks (a list written one entry per line puts a line
+// break before the number), held within int.
 int leading_number(QByteArrayView text)
 {
     qsizetype i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+    while (i < text.size() && is_blank(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))
@@ -64,6 +71,26 @@ QList<FeedbackType> parse_type_list(QByteArrayView utf8_reply)
         types.append({leading_number(QByteArrayView(piece).first(colon)), name});
     }
     return types;
+}
+
+QString with_crlf(QStringView typed)
+{
+    QString text;
+    text.reserve(typed.size() + typed.size() / 8);
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        if (typed[i] == u'\r' && i + 1 < typed.size() && typed[i + 1] == u'\n')
+            continue;
+        if (typed[i] == u'\r' || typed[i] == u'\n')
+            text += QStringLiteral("\r\n");
+        else
+            text += typed[i];
+    }
+    return text;
+}
+
+qsizetype sent_length(QStringView typed)
+{
+    return character_count(with_crlf(typed));
 }
 
 QByteArray trim_spaces(QByteArrayView gbk_text)
@@ -113,9 +140,11 @@ QByteArray no_address()
 
 QByteArray submission_body(const Submission &s)
 {
-    return "name=" + url_encode(s.nickname) + "&mail=" + url_encode(s.address)
-           + "&type=" + QByteArray::number(s.type_number) + "&content=" + url_encode(s.content)
-           + "&verify=" + url_encode(s.code) + "&soft=" + QByteArray::number(s.software_number);
+    const auto field = [](const char *name, const QByteArray &value) { return name + ('=' + value); };
+    return field(kNameField, url_encode(s.nickname)) + '&' + field(kMailField, url_encode(s.address)) + '&'
+           + field(kTypeField, QByteArray::number(s.type_number)) + '&' + field(kContentField, url_encode(s.content))
+           + '&' + field(kCodeField, url_encode(s.code)) + '&'
+           + field(kSoftwareField, QByteArray::number(s.software_number));
 }
 
 QByteArray confirmation_text(const Submission &s, QByteArrayView type_name)
@@ -140,11 +169,11 @@ QByteArray confirmation_text(const Submission &s, QByteArrayView type_name)
 
 SubmitReply classify_reply(QByteArrayView reply)
 {
-    if (reply == "1")
+    if (reply == kStored)
         return SubmitReply::Accepted;
-    if (reply == "-1")
+    if (reply == kWrongCode)
         return SubmitReply::WrongCode;
-    if (reply == "0")
+    if (reply == kNotStored)
         return SubmitReply::Failed;
     return SubmitReply::Unanswered;
 }

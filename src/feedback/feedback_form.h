@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QString>
+#include <QStringView>
 
 // The texts of the feedback window that do not need a widget: the type list as the service
 // sends it, the confirmation, the form body and the meaning of the service's answer. Every
@@ -15,10 +17,18 @@ struct FeedbackType {
 };
 
 // "number:name;number:name..." in UTF-8. Entries without ':' are skipped; the number is the
-// leading numeric part of its text, the name runs to the next ':' or the entry's end. A
+// leading numeric part of its text after blanks (space, tab, CR, LF), the name runs to the
+// next ':' or the entry's end. A
 // reply that looks like a web page (an error page of a broken service) gives no entry, even
 // when it happens to hold ';' and ':'.
 QList<FeedbackType> parse_type_list(QByteArrayView utf8_reply);
+
+// Typed text with every line break (LF, CR or CR LF) as CR LF, the program's own line break.
+QString with_crlf(QStringView typed);
+
+// The characters the service counts for a typed text once it is sent: each line break goes
+// as CR LF and so counts twice.
+qsizetype sent_length(QStringView typed);
 
 // Half-width and full-width spaces removed from both ends.
 QByteArray trim_spaces(QByteArrayView gbk_text);

@@ -1,6 +1,7 @@
 #include "feedback/http_client.h"
 
 #include <QEventLoop>
+#include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -29,6 +30,9 @@ QNetworkRequest make_request(const QUrl &url)
 HttpClient::HttpClient(std::chrono::milliseconds timeout)
     : m_timeout(timeout)
 {
+    // The service binds the verification code to a cookie sent with its picture; the jar
+    // returns it with the submission, for as long as this client lives.
+    m_manager.setCookieJar(new QNetworkCookieJar(&m_manager));
 }
 
 QByteArray HttpClient::get(const QUrl &url, qint64 limit)

@@ -10,7 +10,7 @@
 // in a local event loop, so the window keeps processing events. A request gives up after a
 // time-out and a reply is read only up to a bound, so a dead, slow or hostile server can
 // neither hang the window nor exhaust memory. One request at a time: a request asked for while
-// another runs is refused.
+// another runs is refused. Cookies the service sets are kept and returned by the client's jar.
 class HttpClient final {
 public:
     static constexpr qint64 kReplyLimit = qint64(1) << 20;

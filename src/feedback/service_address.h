@@ -1,5 +1,7 @@
 #pragma once
 
+#include "feedback/feedback_wire.h"
+
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <QUrl>
@@ -9,10 +11,6 @@
 //   --feedback-url URL   (or --feedback-url=URL)
 //   LUMENO_FEEDBACK_URL=URL
 namespace feedback {
-
-inline constexpr char kTypeListPath[] = "/softapi/index.php/api/Api/gettype";
-inline constexpr char kImagePath[] = "/softapi/index.php/api/V/v";
-inline constexpr char kSubmitPath[] = "/softapi/index.php/api/Api/submit";
 
 QUrl service_address(const QStringList &arguments, const QProcessEnvironment &environment);
 

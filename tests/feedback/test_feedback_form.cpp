@@ -32,6 +32,8 @@ private slots:
     void urlEncode_keepsOnlyUnreservedBytes_data();
     void urlEncode_keepsOnlyUnreservedBytes();
     void trimSpaces_removesHalfAndFullWidthAtEnds();
+    void lineBreaks_goAsCrLfAndCountTwice_data();
+    void lineBreaks_goAsCrLfAndCountTwice();
     void body_holdsFieldsInOrderAndCannotBeExtendedByTheCode();
     void confirmation_fillsTemplateAndLeavesTypedPlaceholders();
     void address_commandLineBeatsEnvironmentBeatsBuiltIn();
@@ -44,6 +46,8 @@ void TestFeedbackForm::typeList_keepsEntriesWithColon_data()
     QTest::newRow("two") << QStringLiteral("1:建议;2:问题").toUtf8() << QStringLiteral("1=建议|2=问题");
     QTest::newRow("skips, leading number, second colon")
         << QByteArray("abc;3:x:y; 7z:name;:none") << QStringLiteral("3=x|7=name|0=none");
+    QTest::newRow("one entry a line") << QStringLiteral("1:建议;\n2:问题;\r\n\t 3:其他").toUtf8()
+                                      << QStringLiteral("1=建议|2=问题|3=其他");
     QTest::newRow("error page with separators") << QByteArray("<html><body>1:a;2:b</body></html>") << QString();
     QTest::newRow("upper-case error page") << QByteArray("<HTML>1:a;2:b") << QString();
     QTest::newRow("empty") << QByteArray() << QString();
@@ -79,6 +83,24 @@ void TestFeedbackForm::trimSpaces_removesHalfAndFullWidthAtEnds()
     QCOMPARE(feedback::trim_spaces(g(u" 　 ")), QByteArray());
     // A1 A1 as the tail of two characters is not a full-width space.
     QCOMPARE(feedback::trim_spaces(QByteArray("\xB0\xA1\xA1\xA1")), QByteArray("\xB0\xA1"));
+}
+
+void TestFeedbackForm::lineBreaks_goAsCrLfAndCountTwice_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("sent");
+    QTest::newRow("LF") << QStringLiteral("a\nb\n") << QStringLiteral("a\r\nb\r\n");
+    QTest::newRow("CR LF stays") << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb");
+    QTest::newRow("lone CR, LF CR") << QStringLiteral("\ra\n\rb") << QStringLiteral("\r\na\r\n\r\nb");
+    QTest::newRow("wide character once") << QStringLiteral("😀\n") << QStringLiteral("😀\r\n");
+}
+
+void TestFeedbackForm::lineBreaks_goAsCrLfAndCountTwice()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, sent);
+    QCOMPARE(feedback::with_crlf(typed), sent);
+    QCOMPARE(feedback::sent_length(typed), sent.size() - sent.count(QStringLiteral("😀")));
 }
 
 void TestFeedbackForm::body_holdsFieldsInOrderAndCannotBeExtendedByTheCode()

@@ -28,20 +28,30 @@ QString column_text(sqlite3_stmt *statement, int index)
 
 } // namespace
 
-FeedbackStore::FeedbackStore(const QString &path)
+FeedbackStore::FeedbackStore(const QString &path, Access access)
 {
     const QByteArray file = path.toUtf8();
-    if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr)
-        != SQLITE_OK) {
+    const int mode = access == Access::Read ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    if (sqlite3_open_v2(file.constData(), &m_db, mode | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
         m_error = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
         sqlite3_close(m_db);
         m_db = nullptr;
         return;
     }
     sqlite3_busy_timeout(m_db, 5000);
+    if (access == Access::Read)
+        return;
+    // SQLite falls back to reading when the file cannot be written; every submission would
+    // then fail. A write transaction also proves the journal beside the file can be made.
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+        m_error = QStringLiteral("%1 is read-only").arg(path);
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return;
+    }
     // Write-ahead log with a sync at every commit: a commit that returned is on disk.
-    if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=FULL") || !exec(kSchema)) {
+    if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=FULL") || !exec(kSchema)
+        || !exec("BEGIN IMMEDIATE") || !exec("ROLLBACK")) {
         sqlite3_close(m_db);
         m_db = nullptr;
     }

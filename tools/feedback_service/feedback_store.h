@@ -22,7 +22,11 @@ struct FeedbackRecord {
 // being written and never the file.
 class FeedbackStore final {
 public:
-    explicit FeedbackStore(const QString &path);
+    enum class Access { Write, Read };
+
+    // For writing, the store must be writable: a database that could be opened only for
+    // reading is refused at once, not at the first submission.
+    explicit FeedbackStore(const QString &path, Access access = Access::Write);
     ~FeedbackStore();
     FeedbackStore(const FeedbackStore &) = delete;
     FeedbackStore &operator=(const FeedbackStore &) = delete;

@@ -16,15 +16,28 @@ void VerificationCodes::remember(const std::string &client, const QByteArray &co
     m_codes[client] = {code, now};
 }
 
-bool VerificationCodes::redeem(const std::string &client, const QByteArray &code, Clock::time_point now)
+std::optional<VerificationCodes::Clock::time_point> VerificationCodes::redeem(const std::string &client,
+                                                                            const QByteArray &code,
+                                                                            Clock::time_point now)
 {
     const std::lock_guard guard(m_lock);
     const auto found = m_codes.find(client);
     if (found == m_codes.end())
-        return false;
+        return std::nullopt;
     const Entry entry = found->second;
     m_codes.erase(found);
-    return !code.isEmpty() && now - entry.issued <= m_lifetime && code.compare(entry.code, Qt::CaseInsensitive) == 0;
+    if (code.isEmpty() || now - entry.issued > m_lifetime || code.compare(entry.code, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    return entry.issued;
+}
+
+void VerificationCodes::reinstate(const std::string &client, const QByteArray &code, Clock::time_point issued)
+{
+    const std::lock_guard guard(m_lock);
+    if (m_codes.contains(client))
+        return;
+    make_room(issued);
+    m_codes[client] = {code, issued};
 }
 
 std::size_t VerificationCodes::size() const

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 // The verification code each client was last shown. A code is good for one check only, right
@@ -16,9 +17,13 @@ public:
     VerificationCodes(std::chrono::seconds lifetime, std::size_t capacity);
 
     void remember(const std::string &client, const QByteArray &code, Clock::time_point now);
-    // True when code matches the client's code (letter case ignored) and it has not expired.
-    // The client's code is gone afterwards either way.
-    bool redeem(const std::string &client, const QByteArray &code, Clock::time_point now);
+    // When code matches the client's code (letter case ignored) and it has not expired, the
+    // time it was issued. The client's code is gone afterwards either way.
+    std::optional<Clock::time_point> redeem(const std::string &client, const QByteArray &code,
+                                            Clock::time_point now);
+    // Gives a redeemed code back, for a submission that failed through no fault of the code,
+    // unless the client has been shown a newer one meanwhile.
+    void reinstate(const std::string &client, const QByteArray &code, Clock::time_point issued);
 
     std::size_t size() const;
 

@@ -2,6 +2,7 @@
 
 #include "app/dialogs/message_box.h"
 #include "feedback/feedback_form.h"
+#include "feedback/feedback_wire.h"
 #include "feedback/service_address.h"
 #include "platform/gbk.h"
 
@@ -13,6 +14,8 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 
 namespace {
@@ -77,6 +80,11 @@ void FeedbackWindow::build_controls()
     m_code = place<QLineEdit>(this, u"编辑框_验证码", {149, 226, 107, 36});
     m_submit = place<QPushButton>(this, u"按钮1", {16, 278, 240, 32}, u"在线提交");
 
+    // The boxes hold no more than the service stores, counted as it counts: a box's length is
+    // in UTF-16 units, never fewer than the characters.
+    m_nickname->setMaxLength(feedback::kNameLimit);
+    m_address->setMaxLength(feedback::kMailLimit);
+    m_code->setMaxLength(feedback::kCodeLimit);
     m_type->setEditable(false);
     m_content->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_image->setAlignment(Qt::AlignCenter);
@@ -90,6 +98,29 @@ void FeedbackWindow::build_controls()
 
     connect(m_reply, &QCheckBox::clicked, this, &FeedbackWindow::on_reply_box_clicked);
     connect(m_submit, &QPushButton::clicked, this, &FeedbackWindow::submit);
+    connect(m_content->document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { m_change_end = position + added; });
+    connect(m_content, &QPlainTextEdit::textChanged, this, &FeedbackWindow::keep_content_within_bound);
+}
+
+void FeedbackWindow::keep_content_within_bound()
+{
+    qsizetype excess = feedback::sent_length(m_content->toPlainText()) - feedback::kContentLimit;
+    if (excess <= 0)
+        return;
+    const QTextDocument *document = m_content->document();
+    // The document ends in a block separator of its own that is not part of the text.
+    const int end = qBound(0, m_change_end, document->characterCount() - 1);
+    int begin = end;
+    while (begin > 0 && excess > 0) {
+        const QChar c = document->characterAt(--begin);
+        // A line break goes as CR LF; the second half of a surrogate pair is no character.
+        excess -= c == QChar::ParagraphSeparator || c == QChar::LineSeparator ? 2 : c.isLowSurrogate() ? 0 : 1;
+    }
+    QTextCursor cursor(m_content->document());
+    cursor.setPosition(begin);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
 }
 
 void FeedbackWindow::open(qint32 software_number, const QUrl &service)
@@ -149,7 +180,7 @@ void FeedbackWindow::submit()
     if (m_http.busy())
         return;
     feedback::Submission form;
-    form.content = trimmed(m_content->toPlainText());
+    form.content = trimmed(feedback::with_crlf(m_content->toPlainText()));
     if (form.content.isEmpty()) {
         tell(u"请先填写反馈内容！");
         m_content->setFocus();

@@ -41,6 +41,8 @@ protected:
 
 private:
     void build_controls();
+    // Cuts the tail of what was just typed or pasted until the content fits the service's bound.
+    void keep_content_within_bound();
 
     qint32 m_software_number;
     QUrl m_service;
@@ -54,4 +56,6 @@ private:
     QLabel *m_image = nullptr;
     QLineEdit *m_code = nullptr;
     QPushButton *m_submit = nullptr;
+    // Where the last change of the content ended, in document positions.
+    int m_change_end = 0;
 };

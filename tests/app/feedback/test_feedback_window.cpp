@@ -1,5 +1,7 @@
 #include "app/dialogs/message_box.h"
 #include "app/feedback/feedback_window.h"
+#include "feedback/feedback_form.h"
+#include "feedback/feedback_wire.h"
 #include "raw_http_server.h"
 #include "running_service.h"
 
@@ -54,6 +56,8 @@ private slots:
     void submit_withContentAndCode_storesAnonymousAndNone();
     void submit_bodyOnTheWireIsEncoded();
     void cancelAtConfirmation_sendsNothing();
+    void boxes_holdNoMoreThanTheServiceStores_data();
+    void boxes_holdNoMoreThanTheServiceStores();
     void wrongCode_bringsNewImageAndEmptiesCodeBox();
 
 private:
@@ -257,7 +261,7 @@ void TestFeedbackWindow::submit_bodyOnTheWireIsEncoded()
     window.on_created();
     control<QComboBox>(window, u"组合框_类型")->setCurrentIndex(1);
     control<QLineEdit>(window, u"编辑框_昵称")->setText(QStringLiteral("小 明"));
-    control<QPlainTextEdit>(window, u"编辑框_内容")->setPlainText(QStringLiteral("好"));
+    control<QPlainTextEdit>(window, u"编辑框_内容")->setPlainText(QStringLiteral("好\n\n1"));
     control<QLineEdit>(window, u"编辑框_验证码")->setText(QStringLiteral("AB12"));
     raw.answer("0");
     message_box::answer_ahead(true);
@@ -265,7 +269,7 @@ void TestFeedbackWindow::submit_bodyOnTheWireIsEncoded()
     QCOMPARE(message_box::take_recorded().value(1), QStringLiteral("反馈失败，请稍后重试！"));
     QCOMPARE(raw.requests().size(), 2);
     QVERIFY(raw.requests()[1].endsWith(
-        "\r\n\r\nname=%E5%B0%8F%20%E6%98%8E&mail=%E6%97%A0&type=2&content=%E5%A5%BD&verify=AB12&soft=10"));
+        "\r\n\r\nname=%E5%B0%8F%20%E6%98%8E&mail=%E6%97%A0&type=2&content=%E5%A5%BD%0D%0A%0D%0A1&verify=AB12&soft=10"));
 }
 
 void TestFeedbackWindow::cancelAtConfirmation_sendsNothing()
@@ -281,6 +285,49 @@ void TestFeedbackWindow::cancelAtConfirmation_sendsNothing()
     message_box::answer_ahead(true);
     m_window->submit();
     QCOMPARE(message_box::take_recorded().value(1), QStringLiteral("提交成功，感谢反馈！"));
+}
+
+void TestFeedbackWindow::boxes_holdNoMoreThanTheServiceStores_data()
+{
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<int>("kept"); // characters of the content that reach the store
+    const int limit = feedback::kContentLimit;
+    QTest::newRow("beyond the bound") << QString(limit + 100, u'好') << limit;
+    QTest::newRow("wide characters count once") << QStringLiteral("😀").repeated(limit) << limit;
+    QString lines;
+    for (int i = 0; i < 10; ++i)
+        lines += QString(199, u'x') + u'\n';
+    // 1990 letters and 10 breaks sent as CR LF: 2010, the last letters of the paste go.
+    QTest::newRow("line breaks count twice") << lines << limit;
+}
+
+void TestFeedbackWindow::boxes_holdNoMoreThanTheServiceStores()
+{
+    QFETCH(QString, content);
+    QFETCH(int, kept);
+    open_over_service();
+    m_window->load_verification_image();
+    QPlainTextEdit *box = control<QPlainTextEdit>(*m_window, u"编辑框_内容");
+    box->setPlainText(QStringLiteral("前"));
+    box->moveCursor(QTextCursor::End);
+    box->insertPlainText(content);
+    box->moveCursor(QTextCursor::Start);
+    box->insertPlainText(QStringLiteral("多"));
+    QVERIFY(box->toPlainText().startsWith(QStringLiteral("前")));
+    control<QLineEdit>(*m_window, u"编辑框_昵称")->setText(QString(feedback::kNameLimit + 1, u'名'));
+    control<QCheckBox>(*m_window, u"选择框_邮箱")->setChecked(true);
+    m_window->on_reply_box_clicked();
+    control<QLineEdit>(*m_window, u"编辑框_邮箱")->setText(QString(feedback::kMailLimit + 1, u'a'));
+    control<QLineEdit>(*m_window, u"编辑框_验证码")->setText(QStringLiteral("AB12"));
+    message_box::answer_ahead(true);
+    m_window->submit();
+    const QStringList told = message_box::take_recorded();
+    QVERIFY2(told.value(1) == QStringLiteral("提交成功，感谢反馈！"), qPrintable(told.join(u'|').right(300)));
+    const QList<FeedbackRecord> records = m_service->store.list();
+    QCOMPARE(records.size(), 1);
+    QCOMPARE(feedback::sent_length(QString(records[0].content).remove(u'\r')), kept);
+    QCOMPARE(records[0].name.size(), feedback::kNameLimit);
+    QCOMPARE(records[0].mail.size(), feedback::kMailLimit);
 }
 
 void TestFeedbackWindow::wrongCode_bringsNewImageAndEmptiesCodeBox()

@@ -11,6 +11,7 @@ class TestVerificationCodes final : public QObject {
 private slots:
     void code_isGoodOnceForItsClientWithinItsLifetime();
     void fullBook_dropsExpiredThenOldest();
+    void reinstatedCode_keepsItsAgeAndYieldsToANewerOne();
 };
 
 void TestVerificationCodes::code_isGoodOnceForItsClientWithinItsLifetime()
@@ -43,6 +44,28 @@ void TestVerificationCodes::fullBook_dropsExpiredThenOldest()
     QVERIFY(!codes.redeem("mid", "2222", t0 + 71s));
     QVERIFY(codes.redeem("new", "3333", t0 + 71s));
     QVERIFY(codes.redeem("last", "5555", t0 + 71s));
+}
+
+void TestVerificationCodes::reinstatedCode_keepsItsAgeAndYieldsToANewerOne()
+{
+    VerificationCodes codes(300s, 10);
+    const Clock::time_point t0{};
+    codes.remember("a", "AB12", t0);
+    const auto issued = codes.redeem("a", "AB12", t0 + 10s);
+    QVERIFY(issued);
+    QCOMPARE(*issued, t0);
+    codes.reinstate("a", "AB12", *issued);
+    QVERIFY(codes.redeem("a", "ab12", t0 + 20s));
+    // Given back, it still expires when it would have.
+    codes.reinstate("a", "AB12", *issued);
+    QVERIFY(!codes.redeem("a", "AB12", t0 + 301s));
+    // A picture fetched meanwhile wins over the code given back.
+    codes.remember("a", "CD34", t0 + 30s);
+    codes.reinstate("a", "AB12", t0);
+    QVERIFY(!codes.redeem("a", "AB12", t0 + 31s));
+    codes.remember("a", "CD34", t0 + 30s);
+    codes.reinstate("a", "AB12", t0);
+    QVERIFY(codes.redeem("a", "CD34", t0 + 31s));
 }
 
 QTEST_GUILESS_MAIN(TestVerificationCodes)
