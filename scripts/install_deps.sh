@@ -17,8 +17,9 @@ packages=(
   xvfb xauth xdotool fonts-wqy-zenhei sox python3
   # feedback service: HTTP, the store, the font of its verification images
   libcpp-httplib-dev libsqlite3-dev fonts-dejavu-core
-  # the Debian package: dependencies from the binaries, checks of the desktop files
-  dpkg-dev file desktop-file-utils appstream
+  # the Debian packages: dependencies from the binaries, checks of the desktop files and of
+  # the packages themselves
+  dpkg-dev file desktop-file-utils appstream lintian
   # the screenshot of the window (scripts/screenshot.sh)
   x11-apps netpbm
 )
