@@ -11,12 +11,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <poll.h>
 #include <string>
@@ -29,8 +29,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const char *const kSentences[] = {
-    "他在银行工作。", "请重新开始。", "今天天气很好。", "我们明天见。", "打开文件菜单",
-    "保存成功", "第三行，共十行", "你有一条新消息。", "链接，首页", "按钮，确定",
+    "他在银行工作。", "请重新开始。",   "今天天气很好。",   "我们明天见。", "打开文件菜单",
+    "保存成功",       "第三行，共十行", "你有一条新消息。", "链接，首页",   "按钮，确定",
 };
 
 const char *const kLong = "春天来了，河边的柳树发芽了，孩子们在草地上放风筝。";
@@ -151,8 +151,8 @@ void print_stats(const char *name, const char *what, std::vector<double> values)
     }
     std::sort(values.begin(), values.end());
     const auto at = [&](double q) { return values[std::min(values.size() - 1, std::size_t(q * values.size()))]; };
-    std::printf("%-14s %-22s median %7.2f ms  p95 %7.2f ms  worst %7.2f ms  (n=%zu)\n", name, what, at(0.5),
-                at(0.95), values.back(), values.size());
+    std::printf("%-14s %-22s median %7.2f ms  p95 %7.2f ms  worst %7.2f ms  (n=%zu)\n", name, what, at(0.5), at(0.95),
+                values.back(), values.size());
 }
 
 void first_audio(Module &module, const char *name, int rounds)
@@ -214,8 +214,8 @@ void memory(Module &module, const char *name, int utterances)
         module.wait_for({"702 END", "703"});
     }
     const long after = module.rss_kb();
-    std::printf("%-14s %-22s %ld kB -> %ld kB after %d utterances: %+ld kB\n", name, "resident memory", before,
-                after, utterances, after - before);
+    std::printf("%-14s %-22s %ld kB -> %ld kB after %d utterances: %+ld kB\n", name, "resident memory", before, after,
+                utterances, after - before);
 }
 
 void run(const char *program, const char *name, int rounds)

@@ -1,10 +1,9 @@
 // sd_lumeno: the engine as a Speech Dispatcher output module. Speech Dispatcher starts it with
 // the path of its configuration file and talks to it on standard input and output.
-#include "module_output.h"
-#include "module_session.h"
-
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
+#include "module_output.h"
+#include "module_session.h"
 
 #include <QCoreApplication>
 #include <csignal>

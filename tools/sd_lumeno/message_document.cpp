@@ -10,7 +10,7 @@ struct Tag {
     qsizetype end = 0; // one past '>'
     QByteArray name;   // without '/' for an end tag
     bool closing = false;
-    bool empty = false; // <x/>
+    bool empty = false;   // <x/>
     bool special = false; // comment, declaration, processing instruction
 };
 
@@ -92,10 +92,17 @@ QByteArray escape_markup(QByteArrayView text)
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        default: out += c;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -103,8 +110,8 @@ QByteArray escape_markup(QByteArrayView text)
 
 QByteArray message_document(MessageKind kind, QByteArrayView data, const SpeechSettings &settings)
 {
-    QByteArray document = kind == MessageKind::Text ? QByteArray(data.data(), data.size())
-                                                    : plain_text(kind, data, settings);
+    QByteArray document =
+        kind == MessageKind::Text ? QByteArray(data.data(), data.size()) : plain_text(kind, data, settings);
     qsizetype root = document.indexOf("<speak");
     if (root < 0) {
         document = "<speak>" + document + "</speak>";

@@ -1,12 +1,11 @@
 #include "module_session.h"
 
+#include "engine/blocking_synthesis.h"
+#include "engine/tts_engine.h"
 #include "message_document.h"
 #include "module_output.h"
 #include "module_voices.h"
 #include "speaker.h"
-
-#include "engine/blocking_synthesis.h"
-#include "engine/tts_engine.h"
 
 #include <cstdlib>
 

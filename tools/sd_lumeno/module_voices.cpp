@@ -11,7 +11,7 @@ namespace {
 QByteArray language_of(const voices::VoiceRecord &voice, int engine_type)
 {
     static const QHash<QByteArray, QByteArray> bracketed = {
-        {"粤语", "yue"},     {"台普", "zh-tw"}, {"法语", "fr"},     {"维吾尔语", "ug"},
+        {"粤语", "yue"},    {"台普", "zh-tw"},  {"法语", "fr"},   {"维吾尔语", "ug"},
         {"俄罗斯语", "ru"}, {"西班牙语", "es"}, {"印地语", "hi"}, {"越南语", "vi"},
     };
     const QByteArray description(voice.description);

@@ -1,11 +1,10 @@
 #include "speaker.h"
 
-#include "module_output.h"
-#include "speech_settings.h"
-
 #include "engine/tts_engine.h"
+#include "module_output.h"
 #include "platform/gbk.h"
 #include "say/play_stream.h"
+#include "speech_settings.h"
 #include "text/sentence_split.h"
 #include "text/text_limit.h"
 
@@ -90,9 +89,15 @@ void Speaker::report(Ending ending)
     // The module takes the next message before the server can read the event.
     m_busy = false;
     switch (ending) {
-    case Ending::End: m_output.say("702 END"); break;
-    case Ending::Stopped: m_output.say("703 STOP"); break;
-    case Ending::Paused: m_output.say("704 PAUSE"); break;
+    case Ending::End:
+        m_output.say("702 END");
+        break;
+    case Ending::Stopped:
+        m_output.say("703 STOP");
+        break;
+    case Ending::Paused:
+        m_output.say("704 PAUSE");
+        break;
     }
 }
 
@@ -142,8 +147,8 @@ bool Speaker::speak_piece(const QByteArray &piece, const Job &job, AudioSink *so
         error = audio.error;
         if (audio.length > 0) {
             const QByteArrayView pcm(static_cast<const char *>(audio.data), audio.length);
-            const bool taken = sound != nullptr ? sound->write(pcm)
-                                                : m_output.audio(job.token, pcm, SpeechSettings::kSampleRate);
+            const bool taken =
+                sound != nullptr ? sound->write(pcm) : m_output.audio(job.token, pcm, SpeechSettings::kSampleRate);
             if (!taken)
                 break;
         }

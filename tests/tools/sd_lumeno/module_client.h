@@ -85,7 +85,8 @@ public:
 private:
     bool read_more(qint64 timeout_ms)
     {
-        if (m_process.bytesAvailable() == 0 && !m_process.waitForReadyRead(static_cast<int>(std::max<qint64>(timeout_ms, 1))))
+        if (m_process.bytesAvailable() == 0
+            && !m_process.waitForReadyRead(static_cast<int>(std::max<qint64>(timeout_ms, 1))))
             return false;
         m_buffer += m_process.readAllStandardOutput();
         qsizetype end;

@@ -21,9 +21,9 @@ void TestMessageDocument::marks_cutTheDocumentAndReopenItsElements_data()
     QTest::newRow("nested") << QByteArray("<speak><prosody rate=\"fast\">甲<mark name=\"m1\"/>乙</prosody>丙</speak>")
                             << QList<QByteArray>{"<speak><prosody rate=\"fast\">甲</prosody></speak>", "m1",
                                                  "<speak><prosody rate=\"fast\">乙</prosody>丙</speak>", ""};
-    QTest::newRow("quotes, open mark and end") << QByteArray("<speak><mark name='a'></mark>甲<mark name = \"b\" /></speak>")
-                                               << QList<QByteArray>{"<speak></speak>", "a", "<speak>甲</speak>", "b",
-                                                                    "<speak></speak>", ""};
+    QTest::newRow("quotes, open mark and end")
+        << QByteArray("<speak><mark name='a'></mark>甲<mark name = \"b\" /></speak>")
+        << QList<QByteArray>{"<speak></speak>", "a", "<speak>甲</speak>", "b", "<speak></speak>", ""};
     QTest::newRow("comment and empty element")
         << QByteArray("<?xml version=\"1.0\"?><speak><!-- x --><break time=\"1s\"/>甲<mark name=\"m\"/>乙</speak>")
         << QList<QByteArray>{"<?xml version=\"1.0\"?><speak><!-- x --><break time=\"1s\"/>甲</speak>", "m",

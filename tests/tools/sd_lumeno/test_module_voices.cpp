@@ -38,7 +38,8 @@ void TestModuleVoices::choice_followsVoiceLanguageAndType_data()
     QTest::newRow("zh second male") << QByteArray() << QByteArray("zh") << QByteArray("male2") << QByteArray("vixf");
     QTest::newRow("zh child") << QByteArray() << QByteArray("zh") << QByteArray("child_female") << QByteArray("aisnn");
     QTest::newRow("yue male") << QByteArray() << QByteArray("yue") << QByteArray("male1") << QByteArray("aisdalong");
-    QTest::newRow("zh-yue female") << QByteArray() << QByteArray("zh-yue") << QByteArray("female1") << QByteArray("vixm");
+    QTest::newRow("zh-yue female") << QByteArray() << QByteArray("zh-yue") << QByteArray("female1")
+                                   << QByteArray("vixm");
     QTest::newRow("zh_HK") << QByteArray() << QByteArray("zh_HK") << QByteArray() << QByteArray("vixm");
     QTest::newRow("zh-TW") << QByteArray() << QByteArray("zh-TW") << QByteArray("male1") << QByteArray("vixl");
     QTest::newRow("en male") << QByteArray() << QByteArray("en") << QByteArray("male1") << QByteArray("henry");
@@ -47,11 +48,12 @@ void TestModuleVoices::choice_followsVoiceLanguageAndType_data()
     QTest::newRow("yue male2") << QByteArray() << QByteArray("yue") << QByteArray("male2") << QByteArray("aisdalong");
     QTest::newRow("fr") << QByteArray() << QByteArray("fr") << QByteArray("male1") << QByteArray("Mariane");
     QTest::newRow("no language") << QByteArray() << QByteArray("c") << QByteArray("female1") << QByteArray("xiaoyan");
-    QTest::newRow("unknown language") << QByteArray() << QByteArray("de") << QByteArray("male1") << QByteArray("xiaoyu");
-    QTest::newRow("synthesis voice wins") << QByteArray("vixr") << QByteArray("en") << QByteArray("male1")
-                                          << QByteArray("vixr");
-    QTest::newRow("unknown synthesis voice") << QByteArray("nobody") << QByteArray("yue") << QByteArray("male1")
-                                             << QByteArray("aisdalong");
+    QTest::newRow("unknown language") << QByteArray() << QByteArray("de") << QByteArray("male1")
+                                      << QByteArray("xiaoyu");
+    QTest::newRow("synthesis voice wins")
+        << QByteArray("vixr") << QByteArray("en") << QByteArray("male1") << QByteArray("vixr");
+    QTest::newRow("unknown synthesis voice")
+        << QByteArray("nobody") << QByteArray("yue") << QByteArray("male1") << QByteArray("aisdalong");
     // Voice ids keep their letter case.
     QTest::newRow("id case") << QByteArray("catherine") << QByteArray("zh") << QByteArray() << QByteArray("xiaoyan");
 }

@@ -1,6 +1,7 @@
 #include "module_client.h"
 
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -35,6 +36,34 @@ double rms(const QByteArray &pcm)
     return n > 0 ? std::sqrt(sum / double(n)) : 0;
 }
 
+// The median fundamental frequency of the voiced stretches, by autocorrelation (80..400 Hz).
+double median_pitch(const QByteArray &pcm)
+{
+    const auto *samples = reinterpret_cast<const qint16 *>(pcm.constData());
+    const qsizetype frame = 640;
+    QList<double> pitches;
+    for (qsizetype start = 0; start + frame <= pcm.size() / 2; start += frame) {
+        const QByteArray part(reinterpret_cast<const char *>(samples + start), frame * 2);
+        if (rms(part) < 1000)
+            continue;
+        double best = 0;
+        int best_lag = 0;
+        for (int lag = 40; lag <= 200; ++lag) {
+            double sum = 0;
+            for (qsizetype i = 0; i + lag < frame; ++i)
+                sum += double(samples[start + i]) * samples[start + i + lag];
+            if (sum > best) {
+                best = sum;
+                best_lag = lag;
+            }
+        }
+        if (best_lag > 0)
+            pitches << 16000.0 / best_lag;
+    }
+    std::sort(pitches.begin(), pitches.end());
+    return pitches.isEmpty() ? 0 : pitches[pitches.size() / 2];
+}
+
 QByteArray all_audio(const QList<ModuleClient::Item> &items)
 {
     QByteArray pcm;
@@ -53,7 +82,8 @@ private slots:
     void setupCommands_answerWithTheirCodes();
     void message_speaksBetweenBeginAndEnd_data();
     void message_speaksBetweenBeginAndEnd();
-    void settings_rateAndVolumeChangeTheAudio();
+    void settings_rateVolumeAndPitchChangeTheAudio();
+    void moduleSideAudio_playsThroughTheSoundOutput();
     void stop_endsSpeechAndNoAudioFollows();
     void indexMarks_comeInOrderAfterTheirAudio();
     void pause_endsAtTheNextIndexMark();
@@ -135,12 +165,12 @@ void TestSdLumenoProtocol::message_speaksBetweenBeginAndEnd()
     QVERIFY2(seconds >= min_seconds && seconds < 10, qPrintable(QString::number(seconds)));
 }
 
-void TestSdLumenoProtocol::settings_rateAndVolumeChangeTheAudio()
+void TestSdLumenoProtocol::settings_rateVolumeAndPitchChangeTheAudio()
 {
     ModuleClient module(kModule);
     QVERIFY(module.start());
     QByteArray audio[2];
-    const QByteArray settings[2] = {"rate=-100\nvolume=-100\n", "rate=100\nvolume=100\n"};
+    const QByteArray settings[2] = {"rate=-100\nvolume=-100\npitch=-80\n", "rate=100\nvolume=100\npitch=80\n"};
     for (int i = 0; i < 2; ++i) {
         module.send("SET\n" + settings[i] + ".\n");
         QVERIFY(module.wait_for("203 OK SETTINGS RECEIVED"));
@@ -150,8 +180,36 @@ void TestSdLumenoProtocol::settings_rateAndVolumeChangeTheAudio()
         audio[i] = all_audio(module.items().mid(from));
     }
     // Half against double the voice's speed, -12 dB against +4 dB.
-    QVERIFY2(audio[0].size() > audio[1].size() * 3, qPrintable(QStringLiteral("%1 %2").arg(audio[0].size()).arg(audio[1].size())));
-    QVERIFY2(rms(audio[1]) > rms(audio[0]) * 3, qPrintable(QStringLiteral("%1 %2").arg(rms(audio[0])).arg(rms(audio[1]))));
+    QVERIFY2(audio[0].size() > audio[1].size() * 3,
+             qPrintable(QStringLiteral("%1 %2").arg(audio[0].size()).arg(audio[1].size())));
+    QVERIFY2(rms(audio[1]) > rms(audio[0]) * 3,
+             qPrintable(QStringLiteral("%1 %2").arg(rms(audio[0])).arg(rms(audio[1]))));
+    const double low = median_pitch(audio[0]);
+    const double high = median_pitch(audio[1]);
+    QVERIFY2(high > low * 1.3, qPrintable(QStringLiteral("%1 Hz %2 Hz").arg(low).arg(high)));
+}
+
+void TestSdLumenoProtocol::moduleSideAudio_playsThroughTheSoundOutput()
+{
+    // A server without server audio: the module plays itself (here the null sound output,
+    // which takes as long as the audio lasts).
+    qputenv("LUMENO_SOUND", "null");
+    ModuleClient module(kModule);
+    qunsetenv("LUMENO_SOUND");
+    module.send("INIT\nAUDIO\naudio_output_method=pulse\n.\n");
+    QVERIFY(module.wait_for("203 OK AUDIO INITIALIZED"));
+    QElapsedTimer timer;
+    timer.start();
+    module.speak("SPEAK", "<speak>他在银行工作，<mark name=\"m\"/>请重新开始。</speak>");
+    QVERIFY(module.wait_for("700-m"));
+    QVERIFY(module.wait_for("702 END"));
+    QCOMPARE(module.audio_bytes(), 0);
+    QVERIFY2(timer.elapsed() > 1500, qPrintable(QString::number(timer.elapsed())));
+    module.speak("SPEAK", long_text());
+    QVERIFY(module.wait_for("701 BEGIN"));
+    QTest::qWait(300);
+    module.send("STOP\n");
+    QVERIFY(module.wait_for("703 STOP", 2000));
 }
 
 void TestSdLumenoProtocol::stop_endsSpeechAndNoAudioFollows()

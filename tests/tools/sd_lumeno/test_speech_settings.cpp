@@ -42,9 +42,8 @@ void TestSpeechSettings::apply_takesValidValuesOnly()
 void TestSpeechSettings::params_carryContinuousRateVolumeAndTheVoice()
 {
     SpeechSettings settings;
-    QCOMPARE(settings.session_params(),
-             QByteArray("ssm=1,vcn=xiaoyan,spd=50,vol=50,ttp=ssml,tte=GB18030,bgs=0,aue=raw,"
-                        "auf=audio/L16;rate=16000,rdn=0"));
+    QCOMPARE(settings.session_params(), QByteArray("ssm=1,vcn=xiaoyan,spd=50,vol=50,ttp=ssml,tte=GB18030,bgs=0,aue=raw,"
+                                                   "auf=audio/L16;rate=16000,rdn=0"));
     for (const QByteArray line : {"rate=-100", "volume=100", "language=zh-yue", "voice=male1"})
         QVERIFY(settings.apply(line));
     const QByteArray params = settings.session_params();
