@@ -125,6 +125,7 @@ void ModuleSession::init()
         m_params = m_settings.session_params();
         synthesize_blocking(m_engine, m_params, kWarmUp, kWarmUpTimeoutMs);
         m_speaker = std::make_unique<Speaker>(m_engine, m_output);
+        m_speaker->set_route(m_route);
     }
     m_output.say("299-Lumeno: the engine is ready, voice " + m_settings.voice(), "299 OK LOADED SUCCESSFULLY");
 }
@@ -135,14 +136,14 @@ void ModuleSession::audio()
     const std::optional<QList<QByteArray>> lines = read_block();
     if (!lines)
         return;
-    Speaker::Route route = Speaker::Route::Server;
+    m_route = Speaker::Route::Server;
     for (const QByteArray &line : *lines) {
         // Without server audio the module plays through the sound output itself.
         if (line.startsWith("audio_output_method=") && line != "audio_output_method=server")
-            route = Speaker::Route::SoundOutput;
+            m_route = Speaker::Route::SoundOutput;
     }
     if (m_speaker)
-        m_speaker->set_route(route);
+        m_speaker->set_route(m_route);
     m_output.say("203 OK AUDIO INITIALIZED");
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "speaker.h"
 #include "speech_settings.h"
 
 #include <QByteArray>
@@ -8,7 +9,6 @@
 #include <optional>
 
 class ModuleOutput;
-class Speaker;
 class TtsEngine;
 
 // The module's side of Speech Dispatcher's output module protocol: reads commands from the
@@ -39,6 +39,7 @@ private:
     ModuleOutput &m_output;
     TtsEngine &m_engine;
     std::unique_ptr<Speaker> m_speaker;
+    Speaker::Route m_route = Speaker::Route::Server;
     SpeechSettings m_settings;
     QByteArray m_params; // the session parameters, made again only when a setting changes
     bool m_started = false;
