@@ -1,6 +1,7 @@
 #include "message_document.h"
 
 #include "module_voices.h"
+#include "platform/gbk.h"
 #include "speech_settings.h"
 
 namespace {
@@ -175,16 +176,40 @@ QList<SpeechPart> split_at_marks(QByteArrayView ssml)
     return parts;
 }
 
-bool has_speech(QByteArrayView ssml)
+QByteArray remove_marks(QByteArrayView ssml)
 {
+    QByteArray out;
+    out.reserve(ssml.size());
+    qsizetype at = 0;
+    while (at < ssml.size()) {
+        const qsizetype lt = ssml.indexOf('<', at);
+        if (lt < 0) {
+            out += ssml.sliced(at);
+            break;
+        }
+        out += ssml.sliced(at, lt - at);
+        const Tag tag = read_tag(ssml, lt);
+        if (tag.name != "mark")
+            out += ssml.sliced(lt, tag.end - lt);
+        at = tag.end;
+    }
+    return out;
+}
+
+qsizetype spoken_weight(QByteArrayView gbk_ssml)
+{
+    qsizetype weight = 0;
     bool in_tag = false;
-    for (const char c : ssml) {
+    for (qsizetype i = 0; i < gbk_ssml.size();) {
+        const char c = gbk_ssml[i];
+        const qsizetype length = gbk::char_length(gbk_ssml, i);
         if (c == '<')
             in_tag = true;
         else if (c == '>')
             in_tag = false;
         else if (!in_tag && c != ' ' && c != '\n' && c != '\t' && c != '\r')
-            return true;
+            ++weight;
+        i += length;
     }
-    return false;
+    return weight;
 }

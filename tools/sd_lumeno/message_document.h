@@ -27,8 +27,12 @@ struct SpeechPart {
 // Marks follow each other in document order; a document without marks is one piece.
 QList<SpeechPart> split_at_marks(QByteArrayView ssml);
 
-// Whether a piece has any text outside its markup to speak (not only spaces).
-bool has_speech(QByteArrayView ssml);
+// The document without its mark elements: what the engine is given.
+QByteArray remove_marks(QByteArrayView ssml);
+
+// How much there is to hear in a GBK document: its characters outside markup, spaces left out.
+// Marks are placed in a sentence's audio by this share of what stands before them.
+qsizetype spoken_weight(QByteArrayView gbk_ssml);
 
 // Markup characters of a plain text written as entities.
 QByteArray escape_markup(QByteArrayView text);

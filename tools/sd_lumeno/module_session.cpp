@@ -202,5 +202,5 @@ void ModuleSession::message(const QByteArray &command)
                                                  : MessageKind::SoundIcon;
     const QByteArray document = message_document(kind, lines->join('\n'), m_settings);
     m_output.say("200 OK SPEAKING");
-    m_speaker->speak(split_at_marks(document), m_params);
+    m_speaker->speak(document, m_params);
 }

@@ -9,8 +9,17 @@
 #include "text/text_limit.h"
 
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+
+namespace {
+
+// Pieces with marks are spoken whole before their audio is handed on: a sentence or two, so
+// the first of them is heard at once.
+constexpr qsizetype kMarkedPieceLimit = 160;
+
+} // namespace
 
 Speaker::Speaker(TtsEngine &engine, ModuleOutput &output)
     : m_engine(engine)
@@ -24,7 +33,7 @@ Speaker::~Speaker()
     shut_down();
 }
 
-bool Speaker::speak(QList<SpeechPart> parts, QByteArray params)
+bool Speaker::speak(QByteArray document, QByteArray params)
 {
     const std::lock_guard lock(m_mutex);
     if (m_busy || m_quit)
@@ -32,7 +41,7 @@ bool Speaker::speak(QList<SpeechPart> parts, QByteArray params)
     m_stop = false;
     m_pause = false;
     m_busy = true;
-    m_job = Job{std::move(parts), std::move(params), m_output.open_audio()};
+    m_job = Job{std::move(document), std::move(params), m_output.open_audio()};
     m_wake.notify_one();
     return true;
 }
@@ -111,31 +120,95 @@ Speaker::Ending Speaker::speak_job(const Job &job)
             return Ending::Stopped;
         }
     }
-    for (const SpeechPart &part : job.parts) {
-        if (has_speech(part.ssml)) {
-            const QByteArray gbk_text = gbk::encode(QString::fromUtf8(part.ssml));
-            for (const QByteArray &piece : split_ssml_for_engine(gbk_text, kTextLimit)) {
-                if (!speak_piece(piece, job, sound.get()))
-                    return Ending::Stopped;
-            }
+    QList<QByteArray> marks_left;
+    for (const SpeechPart &part : split_at_marks(job.document)) {
+        if (!part.mark.isEmpty())
+            marks_left.append(part.mark);
+    }
+    const QByteArray gbk_text = gbk::encode(QString::fromUtf8(job.document));
+    const qsizetype limit = marks_left.isEmpty() ? kTextLimit : kMarkedPieceLimit;
+    for (const QByteArray &piece : split_ssml_for_engine(gbk_text, limit)) {
+        if (!piece.contains("<mark")) {
+            if (!speak_piece(piece, job, sound.get()))
+                return Ending::Stopped;
+        } else if (const std::optional<Ending> ending = speak_marked_piece(piece, job, sound.get(), marks_left)) {
+            return *ending;
         }
-        if (part.mark.isEmpty())
-            continue;
-        // The mark is reached when what stands before it has been heard.
-        if (sound && !sound->finish())
-            return Ending::Stopped;
-        if (m_stop)
-            return Ending::Stopped;
-        m_output.say("700-" + part.mark, "700 INDEX MARK");
-        if (m_pause && part.mark.startsWith("__spd_"))
-            return Ending::Paused;
+    }
+    // Marks after the last words (the splitter leaves out pieces with nothing to say).
+    while (!marks_left.isEmpty()) {
+        if (const std::optional<Ending> ending = reach_mark(marks_left.takeFirst(), sound.get()))
+            return *ending;
     }
     if (sound && !sound->finish())
         return Ending::Stopped;
     return m_stop ? Ending::Stopped : Ending::End;
 }
 
+std::optional<Speaker::Ending> Speaker::speak_marked_piece(const QByteArray &piece, const Job &job, AudioSink *sound,
+                                                           QList<QByteArray> &marks_left)
+{
+    QByteArray audio;
+    if (!synthesize(remove_marks(piece), job, [&audio](QByteArrayView pcm) {
+            audio += pcm;
+            return true;
+        }))
+        return Ending::Stopped;
+    const QList<SpeechPart> parts = split_at_marks(piece);
+    qsizetype total = 0;
+    for (const SpeechPart &part : parts)
+        total += spoken_weight(part.ssml);
+    qsizetype before = 0;
+    qsizetype handed = 0;
+    for (const SpeechPart &part : parts) {
+        before += spoken_weight(part.ssml);
+        if (part.mark.isEmpty())
+            continue;
+        const qsizetype until = total > 0 ? audio.size() * before / total / 2 * 2 : 0;
+        if (until > handed && !hand_on(job, sound, QByteArrayView(audio).sliced(handed, until - handed)))
+            return Ending::Stopped;
+        handed = std::max(handed, until);
+        // Marks of pieces left out for having nothing to say come first, in their order.
+        const qsizetype at = marks_left.indexOf(part.mark);
+        const QList<QByteArray> due = at >= 0 ? marks_left.first(at + 1) : QList<QByteArray>{part.mark};
+        if (at >= 0)
+            marks_left.remove(0, at + 1);
+        for (const QByteArray &mark : due) {
+            if (const std::optional<Ending> ending = reach_mark(mark, sound))
+                return ending;
+        }
+    }
+    if (handed < audio.size() && !hand_on(job, sound, QByteArrayView(audio).sliced(handed)))
+        return Ending::Stopped;
+    return std::nullopt;
+}
+
+std::optional<Speaker::Ending> Speaker::reach_mark(const QByteArray &mark, AudioSink *sound)
+{
+    // The mark is reached when what stands before it has been heard.
+    if (sound && !sound->finish())
+        return Ending::Stopped;
+    if (m_stop)
+        return Ending::Stopped;
+    m_output.say("700-" + mark, "700 INDEX MARK");
+    if (m_pause && mark.startsWith("__spd_"))
+        return Ending::Paused;
+    return std::nullopt;
+}
+
+bool Speaker::hand_on(const Job &job, AudioSink *sound, QByteArrayView pcm)
+{
+    if (m_stop)
+        return false;
+    return sound != nullptr ? sound->write(pcm) : m_output.audio(job.token, pcm, SpeechSettings::kSampleRate);
+}
+
 bool Speaker::speak_piece(const QByteArray &piece, const Job &job, AudioSink *sound)
+{
+    return synthesize(piece, job, [&](QByteArrayView pcm) { return hand_on(job, sound, pcm); });
+}
+
+bool Speaker::synthesize(const QByteArray &piece, const Job &job, const std::function<bool(QByteArrayView)> &take)
 {
     if (m_stop)
         return false;
@@ -145,13 +218,8 @@ bool Speaker::speak_piece(const QByteArray &piece, const Job &job, AudioSink *so
     while (error == 0 && !m_stop) {
         const TtsEngine::AudioPiece audio = m_engine.get_audio();
         error = audio.error;
-        if (audio.length > 0) {
-            const QByteArrayView pcm(static_cast<const char *>(audio.data), audio.length);
-            const bool taken =
-                sound != nullptr ? sound->write(pcm) : m_output.audio(job.token, pcm, SpeechSettings::kSampleRate);
-            if (!taken)
-                break;
-        }
+        if (audio.length > 0 && !take(QByteArrayView(static_cast<const char *>(audio.data), audio.length)))
+            break;
         if (audio.status == QTTS_AUDIO_COMPLETE)
             break;
     }

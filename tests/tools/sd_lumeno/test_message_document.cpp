@@ -11,6 +11,7 @@ private slots:
     void marks_cutTheDocumentAndReopenItsElements();
     void document_carriesPitchSpellingAndCapitals_data();
     void document_carriesPitchSpellingAndCapitals();
+    void marksRemoved_leaveTheTextAndItsWeight();
 };
 
 void TestMessageDocument::marks_cutTheDocumentAndReopenItsElements_data()
@@ -75,6 +76,16 @@ void TestMessageDocument::document_carriesPitchSpellingAndCapitals()
             QVERIFY(speech.apply(line));
     }
     QCOMPARE(message_document(static_cast<MessageKind>(kind), data, speech), document);
+}
+
+void TestMessageDocument::marksRemoved_leaveTheTextAndItsWeight()
+{
+    const QByteArray ssml =
+        "<speak><prosody pitch=\"+5%\">ab <mark name=\"x\"/>c</prosody><mark name='y'></mark></speak>";
+    QCOMPARE(remove_marks(ssml), QByteArray("<speak><prosody pitch=\"+5%\">ab c</prosody></speak>"));
+    // Characters outside markup, spaces left out; a GBK character counts once.
+    QCOMPARE(spoken_weight(ssml), 3);
+    QCOMPARE(spoken_weight(QByteArray("<speak>\xd2\xf8 \xd0\xd0\x81\x30\x81\x30.</speak>")), 4);
 }
 
 QTEST_GUILESS_MAIN(TestMessageDocument)

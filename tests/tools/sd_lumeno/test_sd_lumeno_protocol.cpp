@@ -253,6 +253,13 @@ void TestSdLumenoProtocol::indexMarks_comeInOrderAfterTheirAudio()
         previous = at + 1;
     }
     QCOMPARE(index_of(items, "705 AUDIO", previous), -1);
+
+    // Marks at every word cost no pauses: the sentence is spoken whole, as without them.
+    const qsizetype marked = module.audio_bytes();
+    module.speak("SPEAK", "<speak><prosody rate=\"fast\">他在银行工作，</prosody>请重新开始。</speak>");
+    QVERIFY(module.wait_for("702 END"));
+    const qsizetype plain = module.audio_bytes() - marked;
+    QVERIFY2(std::abs(marked - plain) < plain / 20, qPrintable(QStringLiteral("%1 %2").arg(marked).arg(plain)));
 }
 
 void TestSdLumenoProtocol::pause_endsAtTheNextIndexMark()
