@@ -2,6 +2,7 @@
 
 #include "module_voices.h"
 #include "platform/gbk.h"
+#include "punctuation_names.h"
 #include "speech_settings.h"
 
 namespace {
@@ -113,6 +114,11 @@ QByteArray message_document(MessageKind kind, QByteArrayView data, const SpeechS
 {
     QByteArray document =
         kind == MessageKind::Text ? QByteArray(data.data(), data.size()) : plain_text(kind, data, settings);
+    // A punctuation mark read as a character is always named: alone it would be silence.
+    if (kind == MessageKind::Text || kind == MessageKind::Char)
+        document =
+            name_punctuation(document, kind == MessageKind::Char ? QByteArrayView("all") : settings.punctuation(),
+                             speaks_chinese(settings.voice()));
     qsizetype root = document.indexOf("<speak");
     if (root < 0) {
         document = "<speak>" + document + "</speak>";

@@ -13,7 +13,7 @@ enum class MessageKind { Text, Char, Key, SoundIcon };
 // The document for a message. Text is SSML already (a text without a speak root is wrapped);
 // the others are one line of plain text. Pitch becomes a prosody element around the content,
 // spelling mode a say-as of characters around a text; a capital letter read as CHAR is announced when capital
-// letters are to be spelled.
+// letters are to be spelled. Punctuation is named as the punctuation mode asks (always for CHAR).
 QByteArray message_document(MessageKind kind, QByteArrayView data, const SpeechSettings &settings);
 
 // A piece of a document and the index mark that follows it (empty for the last piece).

@@ -60,6 +60,10 @@ void TestMessageDocument::document_carriesPitchSpellingAndCapitals_data()
                                             << QByteArray("A") << QByteArray("<speak>大写 A</speak>");
     QTest::newRow("capital, English voice") << QByteArray("cap_let_recogn=spell\nlanguage=en") << int(MessageKind::Char)
                                             << QByteArray("B") << QByteArray("<speak>capital B</speak>");
+    QTest::newRow("punctuation mode") << QByteArray("punctuation_mode=some") << int(MessageKind::Text)
+                                      << QByteArray("<speak>a@b</speak>") << QByteArray("<speak>a 艾特 b</speak>");
+    QTest::newRow("punctuation as a character")
+        << QByteArray() << int(MessageKind::Char) << QByteArray("，") << QByteArray("<speak> 逗号 </speak>");
     QTest::newRow("capital not spelled") << QByteArray() << int(MessageKind::Char) << QByteArray("A")
                                          << QByteArray("<speak>A</speak>");
 }
