@@ -13,6 +13,9 @@ packages=(
   libsndfile1-dev
   # sound output
   libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
+  # the Speech Dispatcher module: its server and client for the tests (pgrep finds the module
+  # under the server), espeak-ng's module beside it in the benchmark
+  speech-dispatcher speech-dispatcher-audio-plugins speech-dispatcher-espeak-ng procps
   # tests: window, fonts, independent audio readers
   xvfb xauth xdotool fonts-wqy-zenhei sox python3
   # feedback service: HTTP, the store, the font of its verification images
