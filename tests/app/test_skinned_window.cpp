@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -80,6 +81,7 @@ private slots:
     void openLists_areAtMost160PixelsAndScroll();
     void statusPanels_sitAtTheirDesignedBoundaries();
     void feedbackWindow_showsItsTextsWhole();
+    void feedbackWindow_disabledAddressBoxLooksDisabled();
 
 private:
     WindowFixture m_f;
@@ -213,6 +215,25 @@ void TestSkinnedWindow::feedbackWindow_showsItsTextsWhole()
         const QString cut = cut_button_text(box, QStyle::SE_CheckBoxContents);
         QVERIFY2(cut.isEmpty(), qPrintable(cut));
     }
+}
+
+void TestSkinnedWindow::feedbackWindow_disabledAddressBoxLooksDisabled()
+{
+    FeedbackWindow window(10, QUrl(QStringLiteral("http://127.0.0.1:9")));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *address = window.findChild<QLineEdit *>(QStringLiteral("编辑框_邮箱"));
+    auto *nickname = window.findChild<QLineEdit *>(QStringLiteral("编辑框_昵称"));
+    QVERIFY(address && nickname);
+    // The reply box starts unticked, so the address box starts disabled.
+    QVERIFY(!address->isEnabled());
+    const QColor disabled_base(0xee, 0xf1, 0xf5); // the skin's disabled-base
+    QCOMPARE(QApplication::palette().color(QPalette::Disabled, QPalette::Base), disabled_base);
+    const QImage shown = window.grab().toImage();
+    const auto inside = [&shown](const QWidget *box) { return shown.pixelColor(box->geometry().center()); };
+    QCOMPARE(inside(address), disabled_base);
+    QCOMPARE(inside(nickname), QColor(Qt::white));
+    QCOMPARE(address->palette().color(QPalette::Disabled, QPalette::Text), QColor(0xa3, 0xab, 0xb5));
 }
 
 QTEST_MAIN(TestSkinnedWindow)
