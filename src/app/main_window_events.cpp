@@ -2,6 +2,7 @@
 #include "app/export/audio_export.h"
 #include "app/feedback/feedback_window.h"
 #include "app/main_window.h"
+#include "app/status_texts.h"
 #include "app/window_modules.h"
 #include "audio/audio_player.h"
 #include "engine/tts_engine.h"
@@ -66,7 +67,7 @@ void MainWindow::on_created()
     m.settings.load();
     m.option_lists.rebuild_dependent_lists();
     // 5. The engine started, and the outcome shown.
-    show_status(m_engine.start_engine() == 0 ? QStringLiteral("已成功连接服务器") : QStringLiteral("初始化失败"));
+    show_status(QString::fromUtf16(m_engine.start_engine() == 0 ? status_text::kConnected : status_text::kInitFailed));
 }
 
 void MainWindow::on_close_query()

@@ -1,4 +1,5 @@
 #include "app/feedback/feedback_window.h"
+#include "app/status_texts.h"
 #include "skin/carried_skin.h"
 #include "skin/skin_loader.h"
 #include "window_fixture.h"
@@ -80,6 +81,7 @@ private slots:
     void comboBoxes_showEveryItemWhole();
     void openLists_areAtMost160PixelsAndScroll();
     void statusPanels_sitAtTheirDesignedBoundaries();
+    void statusPanel_drawsEveryStatusTextWhole();
     void feedbackWindow_showsItsTextsWhole();
     void feedbackWindow_disabledAddressBoxLooksDisabled();
 
@@ -195,6 +197,24 @@ void TestSkinnedWindow::statusPanels_sitAtTheirDesignedBoundaries()
         lefts << panel->geometry().left();
     QCOMPARE(lefts, (QList<int>{0, 70, 270, 340}));
     QCOMPARE(m_f.window->controls().address_panel->geometry().right(), bar->width() - 1);
+}
+
+void TestSkinnedWindow::statusPanel_drawsEveryStatusTextWhole()
+{
+    QStringList texts;
+    for (const char16_t *text : status_text::kFixed)
+        texts << QString::fromUtf16(text);
+    const QComboBox *encodings = m_f.window->controls().text_encoding;
+    for (int i = 0; i < encodings->count(); ++i)
+        texts << QString::fromUtf16(status_text::kUnencodable).arg(encodings->itemText(i));
+    QLabel *panel = m_f.window->controls().status_panel;
+    for (const QString &text : texts) {
+        m_f.window->show_status(text);
+        // Measured as drawn: the label's own font after the skin's style sheet, in its room.
+        const int needed = text_width(panel, panel->text());
+        QVERIFY2(needed <= label_room(panel), qPrintable(describe(panel, text, needed, label_room(panel))));
+    }
+    QCOMPARE(panel->geometry(), QRect(70, 0, 200, 20));
 }
 
 void TestSkinnedWindow::feedbackWindow_showsItsTextsWhole()
