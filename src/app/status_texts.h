@@ -6,6 +6,8 @@ namespace status_text {
 
 inline constexpr char16_t kConnected[] = u"已成功连接服务器";
 inline constexpr char16_t kInitFailed[] = u"初始化失败";
+// The engine started but espeak-ng, which speaks for it, could not: its data is unusable.
+inline constexpr char16_t kSpeechDataUnusable[] = u"初始化失败：espeak-ng数据不可用";
 inline constexpr char16_t kNoText[] = u"请输入要合成语音的文本";
 inline constexpr char16_t kIncompleteOptions[] = u"请将合成参数设置完整!";
 // %1: the name of the chosen text encoding.
@@ -21,7 +23,7 @@ inline constexpr char16_t kDoneWithoutSound[] = u"语音已合成，但无法打
 
 // Every fixed text; kUnencodable is left out, as it is shown only with a name filled in.
 inline constexpr const char16_t *kFixed[] = {
-    kConnected,      kInitFailed,    kNoText,       kIncompleteOptions,
+    kConnected,      kInitFailed,    kSpeechDataUnusable, kNoText,       kIncompleteOptions,
     kSessionFailed,  kTextPutFailed, kTextSent,           kSynthesising, kSynthesisFailed,
     kNothingToSpeak, kDone,          kDoneWithoutSound,
 };

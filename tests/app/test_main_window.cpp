@@ -31,6 +31,8 @@ private slots:
     void close_isNeverRefused();
     void statusBarPress_leftPartOpensFeedback();
     void escape_doesNotClose();
+    void sessionStartFailure_namesItsTrueCause_data();
+    void sessionStartFailure_namesItsTrueCause();
 
 private:
     std::unique_ptr<WindowFixture> m_f;
@@ -295,6 +297,39 @@ void TestMainWindow::escape_doesNotClose()
     m_f->window->show();
     QTest::keyClick(m_f->window.get(), Qt::Key_Escape);
     QVERIFY(m_f->window->isVisible());
+}
+
+void TestMainWindow::sessionStartFailure_namesItsTrueCause_data()
+{
+    QTest::addColumn<int>("init_result");
+    QTest::addColumn<int>("begin_error");
+    QTest::addColumn<QString>("at_start");
+    QTest::addColumn<QString>("at_first_run");
+    // espeak-ng starts after QTTSInit has returned: its unusable data shows at the first session.
+    QTest::newRow("espeak-ng's data unusable") << 0 << int(QTTS_ERROR_SPEECH_ENGINE) << "已成功连接服务器"
+                                               << "初始化失败：espeak-ng数据不可用";
+    QTest::newRow("engine never started")
+        << int(QTTS_ERROR_SPEECH_ENGINE) << int(QTTS_ERROR_NOT_INITIALISED) << "初始化失败"
+        << "初始化失败";
+    QTest::newRow("session refused") << 0 << int(QTTS_ERROR_INVALID_PARAMS) << "已成功连接服务器"
+                                     << "启动会话失败，请检查appid是否可用";
+}
+
+void TestMainWindow::sessionStartFailure_namesItsTrueCause()
+{
+    QFETCH(int, init_result);
+    QFETCH(int, begin_error);
+    QFETCH(QString, at_start);
+    QFETCH(QString, at_first_run);
+    fake_engine::script().init_result = init_result;
+    fake_engine::script().session_begin_error = begin_error;
+    fake_engine::script().session_id = QByteArray();
+    m_f->window->on_created();
+    const Controls &c = m_f->window->controls();
+    QCOMPARE(c.status_panel->text(), at_start);
+    c.start->click();
+    QCOMPARE(c.status_panel->text(), at_first_run);
+    QVERIFY(c.start->isEnabled());
 }
 
 QTEST_MAIN(TestMainWindow)

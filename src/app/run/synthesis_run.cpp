@@ -25,6 +25,17 @@ QString status_of(const char16_t *status)
     return QString::fromUtf16(status);
 }
 
+// The engine itself may be what failed: it never started, or espeak-ng under it could not
+// start. Blaming the session's application id then would send the user the wrong way.
+QString session_failure_text(int result)
+{
+    if (result == TtsEngine::kNotStarted)
+        return status_of(status_text::kInitFailed);
+    if (result == TtsEngine::kSpeechEngineFailed)
+        return status_of(status_text::kSpeechDataUnusable);
+    return status_of(status_text::kSessionFailed);
+}
+
 } // namespace
 
 SynthesisRun::SynthesisRun(QPlainTextEdit *text, QPushButton *start, const OptionBoxes &options, TtsEngine &engine,
@@ -74,8 +85,8 @@ void SynthesisRun::start()
     }
 
     m_engine.end_session();
-    if (m_engine.begin_session(SessionParams::build(options)) != 0) {
-        m_show_status(status_of(status_text::kSessionFailed));
+    if (const int result = m_engine.begin_session(SessionParams::build(options)); result != 0) {
+        m_show_status(session_failure_text(result));
         return;
     }
     // The audio comes in the format the session was begun with, whatever the list shows later.
