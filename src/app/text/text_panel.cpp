@@ -2,6 +2,7 @@
 
 #include "app/dialogs/file_dialog.h"
 #include "app/dialogs/message_box.h"
+#include "app/dialogs/system_error.h"
 #include "app/text/text_box.h"
 #include "platform/gbk.h"
 #include "text/text_file.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <cerrno>
 
 namespace {
 
@@ -76,10 +78,13 @@ void TextPanel::import_txt()
     const std::optional<QString> path = dialog->exec();
     if (!path)
         return;
+    errno = 0;
     const std::optional<QByteArray> bytes = read_text_file(*path, kTextLimit);
     if (!bytes) {
         // The user's text stays: a file we cannot read must not wipe it.
-        message_box::information(QStringLiteral("无法读取文件:") + QDir::toNativeSeparators(*path));
+        const int error = errno;
+        const QString why = error == 0 ? QStringLiteral("不是普通文件") : system_error_text(error);
+        message_box::information(file_failure_message(QStringLiteral("无法读取文件"), *path, why));
         return;
     }
     set_text_box_bytes(m_area.text, *bytes);
