@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <cerrno>
 
 namespace {
@@ -47,11 +48,14 @@ void TextPanel::update_count()
         if (whole.startsWith(kept)) {
             // Removing the tail in place keeps the caret where the user is typing; the
             // removal raises the content-changed event once more, which finds the text short
-            // enough and only refreshes the label.
+            // enough and only refreshes the label. The undo history goes with it: undoing the
+            // cut would bring back a text over the limit, to be cut again at once, with the
+            // caret put back past the end.
             QTextCursor tail(box->document());
             tail.setPosition(static_cast<int>(kept.size()));
             tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
             tail.removeSelectedText();
+            box->document()->clearUndoRedoStacks();
         } else {
             box->setPlainText(kept);
         }

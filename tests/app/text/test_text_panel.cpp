@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTest>
@@ -42,6 +43,8 @@ private slots:
     void import_largeFileReadsOnlyWhatFits();
     void import_nonRegularFileIsRefusedAtOnce_data();
     void import_nonRegularFileIsRefusedAtOnce();
+    void undo_neverGoesOverTheLimit_data();
+    void undo_neverGoesOverTheLimit();
 
 private:
     QPlainTextEdit *box() const { return m_f->window->controls().text; }
@@ -272,6 +275,50 @@ void TestTextPanel::import_nonRegularFileIsRefusedAtOnce()
     }
     QCOMPARE(box()->toPlainText(), QStringLiteral("请在这里输入要合成的文本"));
     QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("无法读取文件：") + path + u'（' + why + u'）'});
+}
+
+void TestTextPanel::undo_neverGoesOverTheLimit_data()
+{
+    QTest::addColumn<QString>("how"); // how the text came over the limit
+    QTest::newRow("cut import") << QStringLiteral("import");
+    QTest::newRow("cut paste") << QStringLiteral("paste");
+    QTest::newRow("typing into a full text") << QStringLiteral("typing");
+    QTest::newRow("pasting into a full text") << QStringLiteral("paste key");
+}
+
+void TestTextPanel::undo_neverGoesOverTheLimit()
+{
+    QFETCH(QString, how);
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    const QString full = QString(1024, u'a') + QString(1024, u'b');
+    box()->setFocus();
+    if (how == QLatin1StringView("import")) {
+        FileDialog::answer_next(write_file(QByteArray(3000, 'x')));
+        m_f->window->controls().import_txt->click();
+    } else if (how == QLatin1StringView("paste")) {
+        QGuiApplication::clipboard()->setText(QString(3000, u'x'));
+        m_f->window->controls().paste->click();
+    } else {
+        box()->setPlainText(full);
+        QTextCursor cursor = box()->textCursor();
+        cursor.setPosition(10);
+        box()->setTextCursor(cursor);
+        if (how == QLatin1StringView("typing")) {
+            QTest::keyClick(box(), Qt::Key_X);
+        } else {
+            QGuiApplication::clipboard()->setText(QString(100, u'z'));
+            QTest::keySequence(box(), QKeySequence::Paste);
+        }
+    }
+    QCOMPARE(text_box_bytes(box()).size(), 2048);
+    const QString cut = box()->toPlainText();
+    // Undoing the cut would bring back the text over the limit: the cut text stays, and no
+    // earlier step is brought back either.
+    QTest::keySequence(box(), QKeySequence::Undo);
+    QCOMPARE(box()->toPlainText(), cut);
+    QTest::keySequence(box(), QKeySequence::Undo);
+    QCOMPARE(box()->toPlainText(), cut);
+    QCOMPARE(count(), QStringLiteral("字符数：%1/2048").arg(text_box_bytes(box()).size()));
 }
 
 QTEST_MAIN(TestTextPanel)
