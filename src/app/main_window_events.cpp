@@ -3,6 +3,7 @@
 #include "app/feedback/feedback_window.h"
 #include "app/main_window.h"
 #include "app/status_texts.h"
+#include "app/window_conveniences.h"
 #include "app/window_modules.h"
 #include "audio/audio_player.h"
 #include "engine/tts_engine.h"
@@ -42,6 +43,9 @@ void MainWindow::wire_events()
     // calls the rebuild itself.
     connect(c.engine_type, &QComboBox::activated, this, [&m] { m.voices.fill_voice_list(); });
     connect(c.audio_encoding, &QComboBox::activated, this, [&m] { m.option_lists.fill_compression_levels(); });
+    window_conveniences::add_shortcuts(c, [this] { open_feedback(); });
+    window_conveniences::add_names_and_hints(c);
+    window_conveniences::accept_dropped_files(c, m.text_panel);
     set_feedback_opener([] {
         FeedbackWindow::open(kSoftwareNumber, feedback::service_address(QCoreApplication::arguments(),
                                                                         QProcessEnvironment::systemEnvironment()));

@@ -80,15 +80,19 @@ void TextPanel::import_txt()
     FileDialog *dialog = m_area.dialog;
     dialog->configure(FileDialog::Mode::Open, QString(), QStringLiteral("文本文档(*.txt)|*.txt"));
     const std::optional<QString> path = dialog->exec();
-    if (!path)
-        return;
+    if (path)
+        import_file(*path);
+}
+
+void TextPanel::import_file(const QString &path)
+{
     errno = 0;
-    const std::optional<QByteArray> bytes = read_text_file(*path, kTextLimit);
+    const std::optional<QByteArray> bytes = read_text_file(path, kTextLimit);
     if (!bytes) {
         // The user's text stays: a file we cannot read must not wipe it.
         const int error = errno;
         const QString why = error == 0 ? QStringLiteral("不是普通文件") : system_error_text(error);
-        message_box::information(file_failure_message(QStringLiteral("无法读取文件"), *path, why));
+        message_box::information(file_failure_message(QStringLiteral("无法读取文件"), path, why));
         return;
     }
     set_text_box_bytes(m_area.text, *bytes);

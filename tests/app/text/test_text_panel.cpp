@@ -44,6 +44,8 @@ private slots:
     void import_nonRegularFileIsRefusedAtOnce_data();
     void import_nonRegularFileIsRefusedAtOnce();
     void undo_neverGoesOverTheLimit_data();
+    void droppedFile_isImported();
+    void droppedText_isInsertedAsText();
     void undo_neverGoesOverTheLimit();
 
 private:
@@ -319,6 +321,54 @@ void TestTextPanel::undo_neverGoesOverTheLimit()
     QTest::keySequence(box(), QKeySequence::Undo);
     QCOMPARE(box()->toPlainText(), cut);
     QCOMPARE(count(), QStringLiteral("字符数：%1/2048").arg(text_box_bytes(box()).size()));
+}
+
+namespace {
+
+// Drags data onto the text box and drops it there, as a file manager would; true when the
+// box took the drop.
+bool drop_on(QPlainTextEdit *box, QMimeData *data)
+{
+    QWidget *target = box->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+void TestTextPanel::droppedFile_isImported()
+{
+    const QString path = write_file(QStringLiteral("拖进来的文本").toUtf8());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    // File managers add the path as text too; the box must not paste that.
+    data.setText(path);
+    QVERIFY(drop_on(box(), &data));
+    QCOMPARE(box()->toPlainText(), QStringLiteral("拖进来的文本"));
+    QCOMPARE(count(), QStringLiteral("字符数：12/2048"));
+
+    // A file that cannot be read is reported as the import reports it, and the text stays.
+    const QString missing = m_f->dir.filePath(QStringLiteral("gone.txt"));
+    data.setUrls({QUrl::fromLocalFile(missing)});
+    QVERIFY(drop_on(box(), &data));
+    QCOMPARE(box()->toPlainText(), QStringLiteral("拖进来的文本"));
+    QCOMPARE(message_box::take_recorded(),
+             QStringList{QStringLiteral("无法读取文件：") + missing + QStringLiteral("（没有那个文件或目录）")});
+}
+
+void TestTextPanel::droppedText_isInsertedAsText()
+{
+    box()->clear();
+    QMimeData data;
+    data.setText(QStringLiteral("拖进来的字"));
+    QVERIFY(drop_on(box(), &data));
+    QCOMPARE(box()->toPlainText(), QStringLiteral("拖进来的字"));
 }
 
 QTEST_MAIN(TestTextPanel)
