@@ -294,12 +294,21 @@ void TestTextPanel::undo_neverGoesOverTheLimit()
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
     const QString full = QString(1024, u'a') + QString(1024, u'b');
     box()->setFocus();
+    const auto type_at_10 = [this] {
+        QTextCursor cursor = box()->textCursor();
+        cursor.setPosition(10);
+        box()->setTextCursor(cursor);
+        QTest::keyClick(box(), Qt::Key_X);
+    };
     if (how == QLatin1StringView("import")) {
         FileDialog::answer_next(write_file(QByteArray(3000, 'x')));
         m_f->window->controls().import_txt->click();
+        // The user goes on editing the full text.
+        type_at_10();
     } else if (how == QLatin1StringView("paste")) {
         QGuiApplication::clipboard()->setText(QString(3000, u'x'));
         m_f->window->controls().paste->click();
+        type_at_10();
     } else {
         box()->setPlainText(full);
         QTextCursor cursor = box()->textCursor();
