@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace skin {
 namespace {
@@ -85,16 +87,18 @@ bool read_colours(std::string_view payload, SkinData &skin)
 {
     Reader in(reinterpret_cast<const std::uint8_t *>(payload.data()), payload.size());
     const std::uint32_t count = in.number(2);
+    // The names point into the payload, which outlives the check; a hostile skin's 65,535
+    // colours cost one look-up each.
+    std::unordered_set<std::string_view> names;
     for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
         Colour colour;
-        colour.name = in.bytes(in.number(1));
+        const std::string_view name = in.bytes(in.number(1));
+        colour.name = name;
         colour.red = static_cast<std::uint8_t>(in.number(1));
         colour.green = static_cast<std::uint8_t>(in.number(1));
         colour.blue = static_cast<std::uint8_t>(in.number(1));
         colour.alpha = static_cast<std::uint8_t>(in.number(1));
-        const bool duplicate = std::any_of(skin.colours.begin(), skin.colours.end(),
-                                           [&colour](const Colour &c) { return c.name == colour.name; });
-        if (!in.ok() || !valid_colour_name(colour.name) || duplicate)
+        if (!in.ok() || !valid_colour_name(name) || !names.insert(name).second)
             return false;
         skin.colours.push_back(std::move(colour));
     }
@@ -113,7 +117,7 @@ bool read_section(std::string_view tag, std::string_view payload, SkinData &skin
         return read_colours(payload, skin);
     if (tag == kSheetTag) {
         skin.style_sheet = payload;
-        return payload.find('\0') == std::string_view::npos;
+        return payload.find('\0') == std::string_view::npos && sheet_urls_allowed(payload);
     }
     return true; // a section of a later version of the format
 }
@@ -151,7 +155,67 @@ std::string colour_text(const Colour &c)
     return text;
 }
 
+constexpr std::string_view kOwnImages = ":/skin-el/";
+
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool starts_with_ignoring_case(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size()
+           && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char p, char t) { return p == lower(t); });
+}
+
+bool blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+bool image_path_char(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_'
+           || c == '.' || c == '/';
+}
+
+// The text after "url(" names one of the library's own images and ends the url.
+bool names_own_image(std::string_view rest)
+{
+    std::size_t i = 0;
+    while (i < rest.size() && blank(rest[i]))
+        ++i;
+    const char quote = i < rest.size() && (rest[i] == '"' || rest[i] == '\'') ? rest[i++] : '\0';
+    if (starts_with_ignoring_case(rest.substr(i), "qrc"))
+        i += 3;
+    if (rest.substr(i, kOwnImages.size()) != kOwnImages)
+        return false;
+    i += kOwnImages.size();
+    const std::size_t start = i;
+    while (i < rest.size() && image_path_char(rest[i]))
+        ++i;
+    if (rest.substr(start, i - start).find("..") != std::string_view::npos)
+        return false;
+    if (quote != '\0' && (i >= rest.size() || rest[i++] != quote))
+        return false;
+    while (i < rest.size() && blank(rest[i]))
+        ++i;
+    return i < rest.size() && rest[i] == ')';
+}
+
 } // namespace
+
+bool sheet_urls_allowed(std::string_view sheet)
+{
+    // A backslash could spell "url" or a path in an escape the search below would not see.
+    if (sheet.find('\\') != std::string_view::npos)
+        return false;
+    for (std::size_t i = 0; i + 4 <= sheet.size(); ++i) {
+        if (starts_with_ignoring_case(sheet.substr(i), "url(") && !names_own_image(sheet.substr(i + 4)))
+            return false;
+    }
+    return true;
+}
 
 bool valid_colour_name(std::string_view name)
 {
@@ -195,14 +259,13 @@ std::optional<std::vector<std::uint8_t>> encode_skin(const SkinData &skin)
         || (skin.font_pixels >= kMinFontPixels && skin.font_pixels <= kMaxFontPixels
             && skin.font_family.size() <= kMaxFamilyLength && skin.font_family.find('\0') == std::string::npos);
     const bool style_ok = skin.base_style.size() <= kMaxNameLength && printable_ascii(skin.base_style);
+    std::unordered_set<std::string_view> names;
     const bool colours_ok = skin.colours.size() <= 0xFFFF
-                            && std::all_of(skin.colours.begin(), skin.colours.end(), [&skin](const Colour &c) {
-                                   return valid_colour_name(c.name)
-                                          && std::count_if(skin.colours.begin(), skin.colours.end(),
-                                                           [&c](const Colour &o) { return o.name == c.name; })
-                                                 == 1;
+                            && std::all_of(skin.colours.begin(), skin.colours.end(), [&names](const Colour &c) {
+                                   return valid_colour_name(c.name) && names.insert(c.name).second;
                                });
-    if (!font_ok || !style_ok || !colours_ok || skin.style_sheet.find('\0') != std::string::npos)
+    if (!font_ok || !style_ok || !colours_ok || skin.style_sheet.find('\0') != std::string::npos
+        || !sheet_urls_allowed(skin.style_sheet))
         return std::nullopt;
 
     std::vector<std::uint8_t> body;
@@ -246,6 +309,10 @@ std::optional<std::vector<std::uint8_t>> encode_skin(const SkinData &skin)
 
 std::optional<std::string> resolve_colours(std::string_view sheet, const std::vector<Colour> &colours)
 {
+    std::unordered_map<std::string_view, const Colour *> by_name;
+    by_name.reserve(colours.size());
+    for (const Colour &c : colours)
+        by_name.emplace(c.name, &c);
     std::string out;
     out.reserve(sheet.size());
     for (std::size_t i = 0; i < sheet.size();) {
@@ -257,11 +324,10 @@ std::optional<std::string> resolve_colours(std::string_view sheet, const std::ve
         while (end < sheet.size() && name_char(sheet[end]))
             ++end;
         const std::string_view name = sheet.substr(i + 1, end - i - 1);
-        const auto found =
-            std::find_if(colours.begin(), colours.end(), [name](const Colour &c) { return c.name == name; });
-        if (found == colours.end())
+        const auto found = by_name.find(name);
+        if (found == by_name.end())
             return std::nullopt;
-        out += colour_text(*found);
+        out += colour_text(*found->second);
         i = end;
     }
     return out;

@@ -45,6 +45,11 @@ std::optional<std::vector<std::uint8_t>> encode_skin(const SkinData &skin);
 
 bool valid_colour_name(std::string_view name);
 
+// Whether every url() of the sheet names one of the library's own images (":/skin-el/...").
+// A skin may not have the application open files of its choosing: a url naming a pipe or a
+// device would stall the window for good.
+bool sheet_urls_allowed(std::string_view sheet);
+
 // The style sheet with every $name replaced by that colour ("#rrggbb", or "rgba(r, g, b, a)"
 // when not opaque); nothing when the sheet names a colour the skin does not define.
 std::optional<std::string> resolve_colours(std::string_view sheet, const std::vector<Colour> &colours);

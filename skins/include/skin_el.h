@@ -26,7 +26,8 @@
  * the application palette; every colour may be named in the style sheet.
  *
  * The library carries small images a style sheet may name: url(:/skin-el/arrow-down.xpm), the
- * 7 x 4 arrow of a list box.
+ * 7 x 4 arrow of a list box. These are the only urls a style sheet may hold, and it may hold no
+ * backslash: a skin never has the application open a file of its choosing.
  */
 #ifndef LUMENO_SKIN_EL_H
 #define LUMENO_SKIN_EL_H

@@ -206,9 +206,14 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 void MainWindow::on_status_bar_pressed(int x, int /*y*/, Qt::KeyboardModifiers /*keys*/)
 {
     if (x < kFeedbackArea) {
-        if (m_open_feedback)
-            m_open_feedback();
+        open_feedback();
         return;
     }
     QDesktopServices::openUrl(QUrl(QStringLiteral("https://") + QString::fromUtf16(kWebAddress)));
+}
+
+void MainWindow::open_feedback()
+{
+    if (m_open_feedback)
+        m_open_feedback();
 }

@@ -36,6 +36,8 @@ public:
     void on_created();
     void on_close_query();
     void on_status_bar_pressed(int x, int y, Qt::KeyboardModifiers keys);
+    // What a press on the left part of the status bar does, and its keyboard shortcut.
+    void open_feedback();
 
     // Top-left corner that centres the designed outer size on a screen of this size.
     static QPoint centred_position(const QSize &screen);

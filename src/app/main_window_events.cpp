@@ -2,6 +2,8 @@
 #include "app/export/audio_export.h"
 #include "app/feedback/feedback_window.h"
 #include "app/main_window.h"
+#include "app/status_texts.h"
+#include "app/window_conveniences.h"
 #include "app/window_modules.h"
 #include "audio/audio_player.h"
 #include "engine/tts_engine.h"
@@ -41,6 +43,9 @@ void MainWindow::wire_events()
     // calls the rebuild itself.
     connect(c.engine_type, &QComboBox::activated, this, [&m] { m.voices.fill_voice_list(); });
     connect(c.audio_encoding, &QComboBox::activated, this, [&m] { m.option_lists.fill_compression_levels(); });
+    window_conveniences::add_shortcuts(c, [this] { open_feedback(); });
+    window_conveniences::add_names_and_hints(c);
+    window_conveniences::accept_dropped_files(c, m.text_panel);
     set_feedback_opener([] {
         FeedbackWindow::open(kSoftwareNumber, feedback::service_address(QCoreApplication::arguments(),
                                                                         QProcessEnvironment::systemEnvironment()));
@@ -66,7 +71,7 @@ void MainWindow::on_created()
     m.settings.load();
     m.option_lists.rebuild_dependent_lists();
     // 5. The engine started, and the outcome shown.
-    show_status(m_engine.start_engine() == 0 ? QStringLiteral("已成功连接服务器") : QStringLiteral("初始化失败"));
+    show_status(QString::fromUtf16(m_engine.start_engine() == 0 ? status_text::kConnected : status_text::kInitFailed));
 }
 
 void MainWindow::on_close_query()

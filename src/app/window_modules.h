@@ -14,7 +14,7 @@ class TtsEngine;
 struct MainWindow::Modules {
     Modules(MainWindow &window, const Controls &controls, TtsEngine &engine, const QString &config_path)
         : text_panel(controls)
-        , settings(controls.window, text_panel, config_path)
+        , settings(controls.window, text_panel, config_path, controls.dialog)
         , voices(controls)
         , option_lists(controls, voices)
         , run(controls.text, controls.start, controls, engine, voices,

@@ -46,6 +46,10 @@ public:
     // remembered id (empty when the engine gave none: then the result is the engine's error,
     // or kNoSession). put_text and get_audio address the remembered session.
     static constexpr int kNoSession = -1;
+    // begin_session's results that are about the engine, not the session: QTTSInit never
+    // succeeded, or espeak-ng under the engine could not start (its data is unusable).
+    static constexpr int kNotStarted = QTTS_ERROR_NOT_INITIALISED;
+    static constexpr int kSpeechEngineFailed = QTTS_ERROR_SPEECH_ENGINE;
     int begin_session(const QByteArray &params);
     int put_text(QByteArrayView engine_text);
     struct AudioPiece {

@@ -10,18 +10,26 @@
 
 namespace {
 
+// Cleans up after a failed call without losing the errno it left, which tells the caller why.
+template <typename Cleanup> bool fail_keeping_errno(Cleanup cleanup)
+{
+    const int error = errno;
+    cleanup();
+    errno = error;
+    return false;
+}
+
 // Writes all of bytes into fd, which it takes over and closes; false on any failure, closing
 // included (a full disk may only show there).
 bool write_and_close(int fd, QByteArrayView bytes)
 {
     QFile file;
-    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    const bool written = file.write(bytes.data(), bytes.size()) == bytes.size();
+    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
+        return fail_keeping_errno([fd] { ::close(fd); });
+    if (file.write(bytes.data(), bytes.size()) != bytes.size())
+        return fail_keeping_errno([&file] { file.close(); });
     file.close();
-    return written && file.error() == QFileDevice::NoError;
+    return file.error() == QFileDevice::NoError;
 }
 
 bool write_into_node(const QString &path, QByteArrayView bytes)
@@ -49,8 +57,7 @@ bool write_beside_and_rename(const QByteArray &target, QByteArrayView bytes)
             return false;
         if (write_and_close(fd, bytes) && ::rename(beside.constData(), target.constData()) == 0)
             return true;
-        ::unlink(beside.constData());
-        return false;
+        return fail_keeping_errno([&beside] { ::unlink(beside.constData()); });
     }
     return false;
 }
@@ -61,8 +68,12 @@ bool replace_file(const QString &path, QByteArrayView bytes, FileSync sync)
 {
     const QByteArray target = QFile::encodeName(path);
     struct stat existing {};
-    if (::stat(target.constData(), &existing) == 0 && !S_ISREG(existing.st_mode))
-        return !S_ISDIR(existing.st_mode) && write_into_node(path, bytes);
+    if (::stat(target.constData(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        if (!S_ISDIR(existing.st_mode))
+            return write_into_node(path, bytes);
+        errno = EISDIR;
+        return false;
+    }
     if (sync == FileSync::Unflushed)
         return write_beside_and_rename(target, bytes);
 
@@ -71,9 +82,7 @@ bool replace_file(const QString &path, QByteArrayView bytes, FileSync sync)
     // and a truncated file would replace the good one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
+    if (file.write(bytes.data(), bytes.size()) != bytes.size())
+        return fail_keeping_errno([&file] { file.cancelWriting(); });
     return file.commit();
 }

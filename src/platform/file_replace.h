@@ -4,7 +4,8 @@
 #include <QString>
 
 // Replaces the file at path by bytes, or leaves it as it was: the bytes go to a file beside it,
-// which takes the old one's place only once everything is written. False when that failed.
+// which takes the old one's place only once everything is written. False when that failed,
+// with errno telling why.
 //
 // A path that names something other than a regular file is never replaced: a device or a pipe
 // is written into, as any Unix tool does (a pipe without a reader fails at once instead of

@@ -1,8 +1,13 @@
+#include "app/dialogs/file_dialog.h"
+#include "app/dialogs/message_box.h"
+#include "app/feedback/feedback_window.h"
 #include "window_fixture.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -31,6 +36,14 @@ private slots:
     void close_isNeverRefused();
     void statusBarPress_leftPartOpensFeedback();
     void escape_doesNotClose();
+    void sessionStartFailure_namesItsTrueCause_data();
+    void sessionStartFailure_namesItsTrueCause();
+    void lists_areNamedAfterTheirCaptions();
+    void buttonsAndLists_haveTooltips();
+    void shortcuts_pressTheirButtons_data();
+    void shortcuts_pressTheirButtons();
+    void feedbackShortcut_opensFeedback();
+    void feedbackWindow_namesPictureAndCodeField();
 
 private:
     std::unique_ptr<WindowFixture> m_f;
@@ -295,6 +308,149 @@ void TestMainWindow::escape_doesNotClose()
     m_f->window->show();
     QTest::keyClick(m_f->window.get(), Qt::Key_Escape);
     QVERIFY(m_f->window->isVisible());
+}
+
+void TestMainWindow::sessionStartFailure_namesItsTrueCause_data()
+{
+    QTest::addColumn<int>("init_result");
+    QTest::addColumn<int>("begin_error");
+    QTest::addColumn<QString>("at_start");
+    QTest::addColumn<QString>("at_first_run");
+    // espeak-ng starts after QTTSInit has returned: its unusable data shows at the first session.
+    QTest::newRow("espeak-ng's data unusable") << 0 << int(QTTS_ERROR_SPEECH_ENGINE) << "已成功连接服务器"
+                                               << "初始化失败：espeak-ng数据不可用";
+    QTest::newRow("engine never started")
+        << int(QTTS_ERROR_SPEECH_ENGINE) << int(QTTS_ERROR_NOT_INITIALISED) << "初始化失败"
+        << "初始化失败";
+    QTest::newRow("session refused") << 0 << int(QTTS_ERROR_INVALID_PARAMS) << "已成功连接服务器"
+                                     << "启动会话失败，请检查appid是否可用";
+}
+
+void TestMainWindow::sessionStartFailure_namesItsTrueCause()
+{
+    QFETCH(int, init_result);
+    QFETCH(int, begin_error);
+    QFETCH(QString, at_start);
+    QFETCH(QString, at_first_run);
+    fake_engine::script().init_result = init_result;
+    fake_engine::script().session_begin_error = begin_error;
+    fake_engine::script().session_id = QByteArray();
+    m_f->window->on_created();
+    const Controls &c = m_f->window->controls();
+    QCOMPARE(c.status_panel->text(), at_start);
+    c.start->click();
+    QCOMPARE(c.status_panel->text(), at_first_run);
+    QVERIFY(c.start->isEnabled());
+}
+
+void TestMainWindow::lists_areNamedAfterTheirCaptions()
+{
+    const Controls &c = m_f->window->controls();
+    m_f->window->on_created();
+    const auto name_of = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    const QList<std::pair<QComboBox *, const char16_t *>> expected = {
+        {c.engine_type, u"引擎类型"},
+        {c.voice, u"发音人"},
+        {c.speed, u"语速"},
+        {c.volume, u"音量"},
+        {c.background, u"背景音"},
+        {c.numbers, u"数字发音"},
+        {c.text_encoding, u"文本编码"},
+        {c.text_type, u"文本类型"},
+        {c.audio_format, u"音频格式"},
+        {c.audio_encoding, u"音频编码"},
+        {c.compression, u"压缩等级"},
+    };
+    // On Linux a list's accessible name is its current text: a screen reader names the list
+    // by the label it is labelled by.
+    // (The group's title labels every control in it as well.)
+    const auto captions_of = [](QWidget *w) {
+        QStringList names;
+        for (const auto &label : QAccessible::queryAccessibleInterface(w)->relations(QAccessible::Label))
+            names << label.first->text(QAccessible::Name);
+        return names;
+    };
+    for (const auto &[list, name] : expected) {
+        QCOMPARE(list->accessibleName(), QString::fromUtf16(name));
+        const QStringList captions = captions_of(list);
+        QVERIFY2(captions.contains(QString::fromUtf16(name) + u'：'), qPrintable(captions.join(u',')));
+    }
+    // Two lists showing "正常" are told apart.
+    QCOMPARE(c.speed->currentText(), c.volume->currentText());
+    QCOMPARE(name_of(c.text), QStringLiteral("输入文本"));
+}
+
+void TestMainWindow::buttonsAndLists_haveTooltips()
+{
+    QStringList without;
+    for (const QWidget *w : m_f->window->findChildren<QWidget *>()) {
+        const bool control = qobject_cast<const QPushButton *>(w) || qobject_cast<const QComboBox *>(w);
+        if (control && w->toolTip().isEmpty())
+            without << w->objectName();
+    }
+    QVERIFY2(without.isEmpty(), qPrintable(without.join(u' ')));
+    QVERIFY(m_f->window->controls().save->toolTip().contains(QStringLiteral("Ctrl+S")));
+}
+
+void TestMainWindow::shortcuts_pressTheirButtons_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("Ctrl+Return speaks") << int(Qt::Key_Return) << int(Qt::ControlModifier) << "按钮_开始合成";
+    QTest::newRow("Ctrl+Enter speaks") << int(Qt::Key_Enter) << int(Qt::ControlModifier | Qt::KeypadModifier)
+                                       << "按钮_开始合成";
+    QTest::newRow("Esc stops") << int(Qt::Key_Escape) << int(Qt::NoModifier) << "按钮2";
+    QTest::newRow("Ctrl+S saves") << int(Qt::Key_S) << int(Qt::ControlModifier) << "按钮_保存语音";
+    QTest::newRow("Ctrl+O imports") << int(Qt::Key_O) << int(Qt::ControlModifier) << "按钮1";
+}
+
+void TestMainWindow::shortcuts_pressTheirButtons()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, button);
+    message_box::record_only(true);
+    m_f->window->on_created();
+    const Controls &c = m_f->window->controls();
+    // An empty text makes "开始合成" stop at its first check.
+    c.text->clear();
+    FileDialog::answer_next(std::nullopt);
+    m_f->window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_f->window.get()));
+    // Typing in the text box, where the keys matter most.
+    c.text->setFocus();
+    QStringList pressed;
+    for (QPushButton *b : m_f->window->findChildren<QPushButton *>())
+        connect(b, &QPushButton::clicked, this, [&pressed, b] { pressed << b->objectName(); });
+    QTest::keyClick(c.text, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(pressed, QStringList{button});
+    QCOMPARE(c.text->toPlainText(), QString()); // the keys typed nothing
+    while (FileDialog::pending_answers() > 0)
+        c.dialog->exec();
+    message_box::take_recorded();
+    message_box::record_only(false);
+}
+
+void TestMainWindow::feedbackShortcut_opensFeedback()
+{
+    int opened = 0;
+    m_f->window->set_feedback_opener([&opened] { ++opened; });
+    m_f->window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_f->window.get()));
+    QTest::keyClick(m_f->window->controls().text, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(opened, 1);
+}
+
+void TestMainWindow::feedbackWindow_namesPictureAndCodeField()
+{
+    FeedbackWindow window(10, QUrl(QStringLiteral("http://127.0.0.1:9")));
+    const auto name_of = [&window](const char16_t *control) {
+        QWidget *w = window.findChild<QWidget *>(QString::fromUtf16(control));
+        return w ? QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name) : QString();
+    };
+    QVERIFY(name_of(u"图片框_验证码").contains(QStringLiteral("验证码图片")));
+    QCOMPARE(name_of(u"编辑框_验证码"), QStringLiteral("验证码"));
 }
 
 QTEST_MAIN(TestMainWindow)

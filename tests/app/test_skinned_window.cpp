@@ -1,4 +1,5 @@
 #include "app/feedback/feedback_window.h"
+#include "app/status_texts.h"
 #include "skin/carried_skin.h"
 #include "skin/skin_loader.h"
 #include "window_fixture.h"
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -79,7 +81,9 @@ private slots:
     void comboBoxes_showEveryItemWhole();
     void openLists_areAtMost160PixelsAndScroll();
     void statusPanels_sitAtTheirDesignedBoundaries();
+    void statusPanel_drawsEveryStatusTextWhole();
     void feedbackWindow_showsItsTextsWhole();
+    void feedbackWindow_disabledAddressBoxLooksDisabled();
 
 private:
     WindowFixture m_f;
@@ -195,6 +199,24 @@ void TestSkinnedWindow::statusPanels_sitAtTheirDesignedBoundaries()
     QCOMPARE(m_f.window->controls().address_panel->geometry().right(), bar->width() - 1);
 }
 
+void TestSkinnedWindow::statusPanel_drawsEveryStatusTextWhole()
+{
+    QStringList texts;
+    for (const char16_t *text : status_text::kFixed)
+        texts << QString::fromUtf16(text);
+    const QComboBox *encodings = m_f.window->controls().text_encoding;
+    for (int i = 0; i < encodings->count(); ++i)
+        texts << QString::fromUtf16(status_text::kUnencodable).arg(encodings->itemText(i));
+    QLabel *panel = m_f.window->controls().status_panel;
+    for (const QString &text : texts) {
+        m_f.window->show_status(text);
+        // Measured as drawn: the label's own font after the skin's style sheet, in its room.
+        const int needed = text_width(panel, panel->text());
+        QVERIFY2(needed <= label_room(panel), qPrintable(describe(panel, text, needed, label_room(panel))));
+    }
+    QCOMPARE(panel->geometry(), QRect(70, 0, 200, 20));
+}
+
 void TestSkinnedWindow::feedbackWindow_showsItsTextsWhole()
 {
     FeedbackWindow window(10, QUrl(QStringLiteral("http://127.0.0.1:9")));
@@ -213,6 +235,25 @@ void TestSkinnedWindow::feedbackWindow_showsItsTextsWhole()
         const QString cut = cut_button_text(box, QStyle::SE_CheckBoxContents);
         QVERIFY2(cut.isEmpty(), qPrintable(cut));
     }
+}
+
+void TestSkinnedWindow::feedbackWindow_disabledAddressBoxLooksDisabled()
+{
+    FeedbackWindow window(10, QUrl(QStringLiteral("http://127.0.0.1:9")));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *address = window.findChild<QLineEdit *>(QStringLiteral("编辑框_邮箱"));
+    auto *nickname = window.findChild<QLineEdit *>(QStringLiteral("编辑框_昵称"));
+    QVERIFY(address && nickname);
+    // The reply box starts unticked, so the address box starts disabled.
+    QVERIFY(!address->isEnabled());
+    const QColor disabled_base(0xee, 0xf1, 0xf5); // the skin's disabled-base
+    QCOMPARE(QApplication::palette().color(QPalette::Disabled, QPalette::Base), disabled_base);
+    const QImage shown = window.grab().toImage();
+    const auto inside = [&shown](const QWidget *box) { return shown.pixelColor(box->geometry().center()); };
+    QCOMPARE(inside(address), disabled_base);
+    QCOMPARE(inside(nickname), QColor(Qt::white));
+    QCOMPARE(address->palette().color(QPalette::Disabled, QPalette::Text), QColor(0xa3, 0xab, 0xb5));
 }
 
 QTEST_MAIN(TestSkinnedWindow)

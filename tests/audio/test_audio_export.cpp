@@ -114,7 +114,8 @@ void TestAudioExport::saveVoice_unwritablePathIsReported()
     const QString path = m_dir.filePath(QStringLiteral("missing/folder/out.wav"));
     FileDialog::answer_next(path);
     AudioExport::save_voice(m_wav, m_dialog);
-    QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("导出失败:") + QDir::toNativeSeparators(path)});
+    QCOMPARE(message_box::take_recorded(),
+             QStringList{QStringLiteral("导出失败：") + path + QStringLiteral("（没有那个文件或目录）")});
     QVERIFY(!QFile::exists(path));
 }
 
@@ -132,7 +133,8 @@ void TestAudioExport::saveVoice_failedWriteKeepsEarlierFile()
         FileDialog::answer_next(path);
         AudioExport::save_voice(larger, m_dialog);
     }
-    QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("导出失败:") + QDir::toNativeSeparators(path)});
+    QCOMPARE(message_box::take_recorded(),
+             QStringList{QStringLiteral("导出失败：") + path + QStringLiteral("（文件过大）")});
     QCOMPARE(file_bytes::read(path), earlier);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("good.wav")});
 }

@@ -2,9 +2,12 @@
 #include "skin_el.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -27,10 +30,38 @@ QByteArray bytes_of(const skin::SkinData &s)
     return bytes ? QByteArray(reinterpret_cast<const char *>(bytes->data()), qsizetype(bytes->size())) : QByteArray();
 }
 
-void put_u32(QByteArray &bytes, int at, quint32 value)
+void put_u32(QByteArray &bytes, qsizetype at, quint32 value)
 {
     for (int i = 0; i < 4; ++i)
         bytes[at + i] = char(value >> (8 * i));
+}
+
+// The sample skin with this sheet, written byte by byte: the writer itself refuses what the
+// reader must refuse too.
+QByteArray bytes_with_sheet(const QByteArray &sheet)
+{
+    skin::SkinData s = sample_skin();
+    s.style_sheet = "@";
+    QByteArray bytes = bytes_of(s);
+    // The sheet is the last section: its length just before it, the total in the header.
+    bytes.chop(1);
+    put_u32(bytes, bytes.size() - 4, quint32(sheet.size()));
+    bytes += sheet;
+    put_u32(bytes, 8, quint32(bytes.size()));
+    return bytes;
+}
+
+// count colours, the last one named as the first.
+QByteArray skin_with_late_duplicate(int count)
+{
+    skin::SkinData s = sample_skin();
+    s.colours.clear();
+    for (int i = 0; i < count; ++i)
+        s.colours.push_back({QByteArray::number(i + 100000).prepend(i + 1 == count ? 'b' : 'a').toStdString()});
+    QByteArray bytes = bytes_of(s);
+    const QByteArray last = 'b' + QByteArray::number(count - 1 + 100000);
+    bytes.replace(bytes.lastIndexOf(last), last.size(), "a100000");
+    return bytes;
 }
 
 } // namespace
@@ -47,6 +78,8 @@ private slots:
     void shift();
     void unreadable_data();
     void unreadable();
+    void ownImages_areTheOnlyUrls_data();
+    void ownImages_areTheOnlyUrls();
 
 private:
     int attach(const QByteArray &skin, int hue = 0, int saturation = 0, int brightness = 0) const
@@ -56,6 +89,7 @@ private:
     }
 
     AttachRes m_attach = nullptr;
+    QTemporaryDir m_dir;
 };
 
 void TestSkinLibrary::initTestCase()
@@ -150,6 +184,23 @@ void TestSkinLibrary::unreadable_data()
     QTest::newRow("unknown base style") << bytes_of(unknown_style) << 0 << bad_skin;
     QTest::newRow("empty") << QByteArray() << 0 << bad_skin;
     QTest::newRow("hue out of range") << good << 181 << int(SKIN_EL_ERROR_INVALID_ARGUMENT);
+    QTest::newRow("duplicate colour far apart") << skin_with_late_duplicate(5000) << 0 << bad_skin;
+
+    // Files outside the library's own images: each would be opened by the application.
+    const QByteArray pipe = QFile::encodeName(m_dir.filePath(QStringLiteral("pipe")));
+    QVERIFY(QFileInfo::exists(QString::fromUtf8(pipe)) || ::mkfifo(pipe.constData(), 0600) == 0);
+    const auto url_row = [&](const char *name, const QByteArray &url) {
+        QTest::newRow(name) << bytes_with_sheet("QLabel { image: " + url + "; }") << 0 << bad_skin;
+    };
+    url_row("url naming a pipe", "url(" + pipe + ")");
+    url_row("url naming a pipe, quoted", "url(\"" + pipe + "\")");
+    url_row("upper-case url", "URL(" + pipe + ")");
+    url_row("file url", "url(file://" + pipe + ")");
+    url_row("relative url", "url(images/arrow.png)");
+    url_row("own prefix, then out", "url(:/skin-el/../../" + pipe + ")");
+    url_row("own folder's name as a path", "url(/skin-el/arrow-down.xpm)");
+    url_row("escaped url", "\\75rl(" + pipe + ")");
+    url_row("unclosed quote", "url(\":/skin-el/arrow-down.xpm)");
 }
 
 void TestSkinLibrary::unreadable()
@@ -162,6 +213,21 @@ void TestSkinLibrary::unreadable()
     QCOMPARE(qApp->styleSheet(), QStringLiteral("QWidget { color: blue; }"));
     QCOMPARE(QApplication::palette().color(QPalette::Window), QPalette(Qt::darkGreen).color(QPalette::Window));
     QCOMPARE(QApplication::style(), style_before);
+}
+
+void TestSkinLibrary::ownImages_areTheOnlyUrls_data()
+{
+    QTest::addColumn<QByteArray>("url");
+    QTest::newRow("plain") << QByteArray("url(:/skin-el/arrow-down.xpm)");
+    QTest::newRow("quoted") << QByteArray("url( ':/skin-el/arrow-down.xpm' )");
+    QTest::newRow("qrc scheme") << QByteArray("url(\"qrc:/skin-el/arrow-down.xpm\")");
+}
+
+void TestSkinLibrary::ownImages_areTheOnlyUrls()
+{
+    QFETCH(QByteArray, url);
+    QCOMPARE(attach(bytes_with_sheet("QComboBox::down-arrow { image: " + url + "; }")), SKIN_EL_SUCCESS);
+    QVERIFY(qApp->styleSheet().contains(QString::fromLatin1(url)));
 }
 
 QTEST_MAIN(TestSkinLibrary)

@@ -1,8 +1,12 @@
 #include "app/dialogs/file_dialog.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QWidget>
 #include <deque>
+#include <unistd.h>
 
 namespace {
 
@@ -10,6 +14,12 @@ std::deque<std::optional<QString>> &answers()
 {
     static std::deque<std::optional<QString>> queue;
     return queue;
+}
+
+bool user_may_write(const QString &folder)
+{
+    // The real user's right, as the kernel sees it (QFileInfo's answer is cached).
+    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
 }
 
 } // namespace
@@ -42,7 +52,29 @@ QString FileDialog::to_name_filter(const QString &filter)
     return description + QStringLiteral(" (") + pattern + u')';
 }
 
+QString FileDialog::start_folder() const
+{
+    if (!m_folder.isEmpty() && QFileInfo(m_folder).isDir())
+        return m_folder;
+    const QString current = QDir::currentPath();
+    if (user_may_write(current))
+        return current;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
 std::optional<QString> FileDialog::exec()
+{
+    m_shown_folder = start_folder();
+    std::optional<QString> chosen = ask(m_shown_folder);
+    if (chosen)
+        m_folder = QFileInfo(*chosen).absolutePath();
+    return chosen;
+}
+
+std::optional<QString> FileDialog::ask(const QString &folder)
 {
     if (!answers().empty()) {
         std::optional<QString> answer = answers().front();
@@ -58,6 +90,7 @@ std::optional<QString> FileDialog::exec()
         if (pattern.startsWith(QStringLiteral("*.")))
             dialog.setDefaultSuffix(pattern.mid(2));
     }
+    dialog.setDirectory(folder);
     dialog.selectFile(m_initial_name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

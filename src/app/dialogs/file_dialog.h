@@ -24,8 +24,20 @@ public:
     QString initial_name() const { return m_initial_name; }
     QString filter() const { return m_filter; }
 
-    // Shows the dialog modally; the chosen path, or nothing when cancelled.
+    // Shows the dialog modally; the chosen path, or nothing when cancelled. A chosen path's
+    // folder becomes the folder the next dialog starts in.
     std::optional<QString> exec();
+
+    // The folder the last dialog chose from, kept in the user's settings; empty before any.
+    QString folder() const { return m_folder; }
+    void set_folder(const QString &folder) { m_folder = folder; }
+    // Where the next dialog starts: the last folder used while it exists; else the current
+    // folder (start-up makes that the program's) when the user may write there; else the
+    // user's documents folder, else home. An installed program's folder is no place for
+    // the user's files.
+    QString start_folder() const;
+    // The folder the last exec() started in, answered ahead or not.
+    QString shown_folder() const { return m_shown_folder; }
 
     // "description|pattern" as a Qt name filter: "description (pattern)". A description
     // that already names the pattern is kept as it is.
@@ -36,8 +48,12 @@ public:
     static int pending_answers();
 
 private:
+    std::optional<QString> ask(const QString &folder);
+
     QWidget *m_owner;
     Mode m_mode = Mode::Open;
     QString m_initial_name;
     QString m_filter;
+    QString m_folder;
+    QString m_shown_folder;
 };

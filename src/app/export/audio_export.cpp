@@ -2,9 +2,11 @@
 
 #include "app/dialogs/file_dialog.h"
 #include "app/dialogs/message_box.h"
+#include "app/dialogs/system_error.h"
 #include "platform/file_replace.h"
 
 #include <QDir>
+#include <cerrno>
 
 void AudioExport::save_voice(const QByteArray &audio_buffer, FileDialog &dialog)
 {
@@ -16,9 +18,9 @@ void AudioExport::save_voice(const QByteArray &audio_buffer, FileDialog &dialog)
     const std::optional<QString> path = dialog.exec();
     if (!path)
         return;
-    const QString shown = QDir::toNativeSeparators(*path);
+    errno = 0;
     if (replace_file(*path, audio_buffer))
-        message_box::information(QStringLiteral("导出成功:") + shown);
+        message_box::information(QStringLiteral("导出成功:") + QDir::toNativeSeparators(*path));
     else
-        message_box::information(QStringLiteral("导出失败:") + shown);
+        message_box::information(file_failure_message(QStringLiteral("导出失败"), *path, system_error_text(errno)));
 }

@@ -91,6 +91,10 @@ void FeedbackWindow::build_controls()
     m_image->setFrameShape(QFrame::StyledPanel);
     m_image->setCursor(Qt::PointingHandCursor);
     m_image->installEventFilter(this);
+    // A screen reader names the picture and the field by what they are for, not by their
+    // (empty) text.
+    m_image->setAccessibleName(QStringLiteral("验证码图片，点击显示新的验证码"));
+    m_code->setAccessibleName(QStringLiteral("验证码"));
     m_submit->setAutoDefault(false);
     // The reply box starts unticked, so the address box starts disabled.
     m_reply->setChecked(false);

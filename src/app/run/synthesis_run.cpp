@@ -1,6 +1,7 @@
 #include "app/run/synthesis_run.h"
 
 #include "app/run/synthesis_options.h"
+#include "app/status_texts.h"
 #include "app/text/text_box.h"
 #include "audio/audio_player.h"
 #include "audio/wav_builder.h"
@@ -16,6 +17,26 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+
+namespace {
+
+QString status_of(const char16_t *status)
+{
+    return QString::fromUtf16(status);
+}
+
+// The engine itself may be what failed: it never started, or espeak-ng under it could not
+// start. Blaming the session's application id then would send the user the wrong way.
+QString session_failure_text(int result)
+{
+    if (result == TtsEngine::kNotStarted)
+        return status_of(status_text::kInitFailed);
+    if (result == TtsEngine::kSpeechEngineFailed)
+        return status_of(status_text::kSpeechDataUnusable);
+    return status_of(status_text::kSessionFailed);
+}
+
+} // namespace
 
 SynthesisRun::SynthesisRun(QPlainTextEdit *text, QPushButton *start, const OptionBoxes &options, TtsEngine &engine,
                            const VoiceCatalogue &voices, StatusSink show_status)
@@ -40,7 +61,7 @@ void SynthesisRun::start()
         return;
     if (gbk::remove_spaces(text_box_bytes(m_text)).isEmpty()) {
         m_text->setFocus();
-        m_show_status(QStringLiteral("请输入要合成语音的文本"));
+        m_show_status(status_of(status_text::kNoText));
         return;
     }
     // Every list the parameter text is built from: a damaged settings file can leave any of
@@ -51,7 +72,7 @@ void SynthesisRun::start()
                                    m_options.audio_format};
     for (const QComboBox *list : required) {
         if (list->currentIndex() < 0) {
-            m_show_status(QStringLiteral("请将合成参数设置完整!"));
+            m_show_status(status_of(status_text::kIncompleteOptions));
             return;
         }
     }
@@ -59,14 +80,13 @@ void SynthesisRun::start()
     // The text goes exactly as the box holds it, spaces included, in the announced encoding.
     const std::optional<QByteArray> text = encode_for_engine(text_box_bytes(m_text), options.text_encoding_text);
     if (!text) {
-        m_show_status(
-            QStringLiteral("文本含有%1编码无法表示的字符").arg(QString::fromLatin1(options.text_encoding_text)));
+        m_show_status(status_of(status_text::kUnencodable).arg(QString::fromLatin1(options.text_encoding_text)));
         return;
     }
 
     m_engine.end_session();
-    if (m_engine.begin_session(SessionParams::build(options)) != 0) {
-        m_show_status(QStringLiteral("启动会话失败，请检查appid是否可用"));
+    if (const int result = m_engine.begin_session(SessionParams::build(options)); result != 0) {
+        m_show_status(session_failure_text(result));
         return;
     }
     // The audio comes in the format the session was begun with, whatever the list shows later.
@@ -74,11 +94,11 @@ void SynthesisRun::start()
 
     set_busy(true);
     if (m_engine.put_text(*text) != 0) {
-        m_show_status(QStringLiteral("发送转换文本失败"));
+        m_show_status(status_of(status_text::kTextPutFailed));
         set_busy(false);
         return;
     }
-    m_show_status(QStringLiteral("成功发送转换文本,等待返回结果中..."));
+    m_show_status(status_of(status_text::kTextSent));
     collect();
 }
 
@@ -94,8 +114,8 @@ void SynthesisRun::collect()
     // Either way the previous result stays playable and savable.
     if (outcome == Outcome::Failed || audio.isEmpty()) {
         set_busy(false);
-        m_show_status(outcome == Outcome::Failed ? QStringLiteral("合成失败，请重试")
-                                                 : QStringLiteral("没有可合成的语音"));
+        m_show_status(outcome == Outcome::Failed ? status_of(status_text::kSynthesisFailed)
+                                                 : status_of(status_text::kNothingToSpeak));
         return;
     }
     const QByteArray wav = WavBuilder::wrap(audio, m_sample_rate);
@@ -105,14 +125,14 @@ void SynthesisRun::collect()
     set_busy(false);
     m_last_wav = wav;
     // The speech can still be saved, so the run succeeded; only the listening did not.
-    m_show_status(heard ? QStringLiteral("语音已合成") : QStringLiteral("语音已合成，但无法打开声音设备"));
+    m_show_status(heard ? status_of(status_text::kDone) : status_of(status_text::kDoneWithoutSound));
 }
 
 SynthesisRun::Outcome SynthesisRun::poll(QByteArray &audio)
 {
     const auto between = [this](bool got_audio) {
         if (got_audio) {
-            m_show_status(QStringLiteral("正在合成语音,请稍候..."));
+            m_show_status(status_of(status_text::kSynthesising));
             QCoreApplication::processEvents();
         } else {
             wait_handling_events();

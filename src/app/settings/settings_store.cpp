@@ -1,5 +1,6 @@
 #include "app/settings/settings_store.h"
 
+#include "app/dialogs/file_dialog.h"
 #include "app/options/list_selection.h"
 #include "app/text/text_box.h"
 #include "app/text/text_panel.h"
@@ -27,6 +28,16 @@ QByteArray edit_section()
     return gbk::encode(QStringLiteral("编辑框"));
 }
 
+QByteArray dialog_section()
+{
+    return gbk::encode(QStringLiteral("文件对话框"));
+}
+
+QByteArray folder_key()
+{
+    return gbk::encode(QStringLiteral("上次目录"));
+}
+
 QByteArray key_of(const QObject *control)
 {
     return gbk::encode(control->objectName());
@@ -49,39 +60,61 @@ int leading_number(QByteArrayView value)
 
 } // namespace
 
-SettingsStore::SettingsStore(QWidget *window, TextPanel &text_panel, QString config_path)
+SettingsStore::SettingsStore(QWidget *window, TextPanel &text_panel, QString config_path, FileDialog *dialog)
     : m_window(window)
     , m_text_panel(text_panel)
     , m_config_path(std::move(config_path))
+    , m_dialog(dialog)
 {
 }
 
 void SettingsStore::load()
 {
-    load_window(m_window, m_config_path);
+    load_window(m_window, m_config_path, m_dialog);
     m_text_panel.update_count();
 }
 
 void SettingsStore::save()
 {
-    save_window(m_window, m_config_path);
+    save_window(m_window, m_config_path, m_dialog);
 }
 
-void SettingsStore::load_window(QWidget *window, const QString &path)
+void SettingsStore::load_window(QWidget *window, const QString &path, FileDialog *dialog)
 {
     const ProfileText profile = read_profile(path);
     load_combo_boxes(window, profile);
     load_edit_boxes(window, profile);
+    if (dialog)
+        load_dialog_folder(*dialog, profile);
 }
 
-void SettingsStore::save_window(QWidget *window, const QString &path)
+void SettingsStore::save_window(QWidget *window, const QString &path, const FileDialog *dialog)
 {
     std::optional<ProfileText> profile = read_profile_for_update(path);
     if (!profile)
         return;
     save_edit_boxes(window, *profile);
     save_combo_boxes(window, *profile);
+    if (dialog)
+        save_dialog_folder(*dialog, *profile);
     write_profile(*profile, path);
+}
+
+void SettingsStore::load_dialog_folder(FileDialog &dialog, const ProfileText &profile)
+{
+    const QByteArray value = profile.read(dialog_section(), folder_key(), {});
+    if (!value.isEmpty())
+        dialog.set_folder(gbk::decode(value));
+}
+
+void SettingsStore::save_dialog_folder(const FileDialog &dialog, ProfileText &profile)
+{
+    const QString folder = dialog.folder();
+    const QByteArray bytes = gbk::encode(folder);
+    if (folder.isEmpty() || gbk::decode(bytes) != folder)
+        return;
+    // Quoted, so that blanks at either end of a folder's name survive the reading rules.
+    profile.write(dialog_section(), folder_key(), '"' + bytes + '"');
 }
 
 void SettingsStore::load_combo_boxes(QWidget *window, const ProfileText &profile)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class FileDialog;
 class ProfileText;
 class QWidget;
 class TextPanel;
@@ -11,7 +12,8 @@ class TextPanel;
 // failures are silent and leave the controls (or the file) as they were.
 class SettingsStore final {
 public:
-    SettingsStore(QWidget *window, TextPanel &text_panel, QString config_path);
+    // dialog, when given, has the folder it last chose from kept too.
+    SettingsStore(QWidget *window, TextPanel &text_panel, QString config_path, FileDialog *dialog = nullptr);
 
     // Combo boxes, then edit boxes, then the count refresh (which also enforces the text limit).
     void load();
@@ -21,17 +23,21 @@ public:
     // The same for any window over any file. The file is read once; saving builds the whole new
     // text in memory and replaces the file once, so a process killed while closing leaves
     // either the old settings or the new ones, never a mix.
-    static void load_window(QWidget *window, const QString &path);
-    static void save_window(QWidget *window, const QString &path);
+    static void load_window(QWidget *window, const QString &path, FileDialog *dialog = nullptr);
+    static void save_window(QWidget *window, const QString &path, const FileDialog *dialog = nullptr);
 
     // Each visits every control of its type that window holds, in the window's control order.
     static void load_combo_boxes(QWidget *window, const ProfileText &profile);
     static void load_edit_boxes(QWidget *window, const ProfileText &profile);
     static void save_combo_boxes(QWidget *window, ProfileText &profile);
     static void save_edit_boxes(QWidget *window, ProfileText &profile);
+    // The dialog's last folder; a folder GBK cannot spell is not kept.
+    static void load_dialog_folder(FileDialog &dialog, const ProfileText &profile);
+    static void save_dialog_folder(const FileDialog &dialog, ProfileText &profile);
 
 private:
     QWidget *m_window;
     TextPanel &m_text_panel;
     QString m_config_path;
+    FileDialog *m_dialog;
 };

@@ -2,6 +2,7 @@
 
 #include "app/dialogs/file_dialog.h"
 #include "app/dialogs/message_box.h"
+#include "app/dialogs/system_error.h"
 #include "app/text/text_box.h"
 #include "platform/gbk.h"
 #include "text/text_file.h"
@@ -13,6 +14,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <cerrno>
 
 namespace {
 
@@ -45,11 +48,14 @@ void TextPanel::update_count()
         if (whole.startsWith(kept)) {
             // Removing the tail in place keeps the caret where the user is typing; the
             // removal raises the content-changed event once more, which finds the text short
-            // enough and only refreshes the label.
+            // enough and only refreshes the label. The undo history goes with it: undoing the
+            // cut would bring back a text over the limit, to be cut again at once, with the
+            // caret put back past the end.
             QTextCursor tail(box->document());
             tail.setPosition(static_cast<int>(kept.size()));
             tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
             tail.removeSelectedText();
+            box->document()->clearUndoRedoStacks();
         } else {
             box->setPlainText(kept);
         }
@@ -74,12 +80,19 @@ void TextPanel::import_txt()
     FileDialog *dialog = m_area.dialog;
     dialog->configure(FileDialog::Mode::Open, QString(), QStringLiteral("文本文档(*.txt)|*.txt"));
     const std::optional<QString> path = dialog->exec();
-    if (!path)
-        return;
-    const std::optional<QByteArray> bytes = read_text_file(*path, kTextLimit);
+    if (path)
+        import_file(*path);
+}
+
+void TextPanel::import_file(const QString &path)
+{
+    errno = 0;
+    const std::optional<QByteArray> bytes = read_text_file(path, kTextLimit);
     if (!bytes) {
         // The user's text stays: a file we cannot read must not wipe it.
-        message_box::information(QStringLiteral("无法读取文件:") + QDir::toNativeSeparators(*path));
+        const int error = errno;
+        const QString why = error == 0 ? QStringLiteral("不是普通文件") : system_error_text(error);
+        message_box::information(file_failure_message(QStringLiteral("无法读取文件"), path, why));
         return;
     }
     set_text_box_bytes(m_area.text, *bytes);

@@ -2,6 +2,8 @@
 
 #include "app/text/text_area.h"
 
+#include <QString>
+
 // The "输入文本" group: the text box, its byte limit and count label, import, paste, clear.
 class TextPanel final {
 public:
@@ -12,6 +14,8 @@ public:
     void paste();
     void clear();
     void import_txt();
+    // The import without the dialog: a file dropped on the text box.
+    void import_file(const QString &path);
 
 private:
     const TextArea &m_area;

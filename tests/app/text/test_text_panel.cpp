@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTest>
@@ -42,6 +43,10 @@ private slots:
     void import_largeFileReadsOnlyWhatFits();
     void import_nonRegularFileIsRefusedAtOnce_data();
     void import_nonRegularFileIsRefusedAtOnce();
+    void undo_neverGoesOverTheLimit_data();
+    void droppedFile_isImported();
+    void droppedText_isInsertedAsText();
+    void undo_neverGoesOverTheLimit();
 
 private:
     QPlainTextEdit *box() const { return m_f->window->controls().text; }
@@ -214,9 +219,8 @@ void TestTextPanel::import_unreadableFileKeepsTextAndSaysSo()
     FileDialog::answer_next(missing);
     m_f->window->controls().import_txt->click();
     QCOMPARE(box()->toPlainText(), QStringLiteral("请在这里输入要合成的文本"));
-    const QStringList messages = message_box::take_recorded();
-    QCOMPARE(messages.size(), 1);
-    QVERIFY(messages.constFirst().contains(QStringLiteral("gone.txt")));
+    QCOMPARE(message_box::take_recorded(),
+             QStringList{QStringLiteral("无法读取文件：") + missing + QStringLiteral("（没有那个文件或目录）")});
 }
 
 void TestTextPanel::import_largeFileReadsOnlyWhatFits()
@@ -237,14 +241,16 @@ void TestTextPanel::import_largeFileReadsOnlyWhatFits()
 void TestTextPanel::import_nonRegularFileIsRefusedAtOnce_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("pipe") << QStringLiteral("pipe");
-    QTest::newRow("folder") << QStringLiteral("folder");
-    QTest::newRow("device") << QStringLiteral("device");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("pipe") << QStringLiteral("pipe") << QStringLiteral("不是普通文件");
+    QTest::newRow("folder") << QStringLiteral("folder") << QStringLiteral("是一个目录");
+    QTest::newRow("device") << QStringLiteral("device") << QStringLiteral("不是普通文件");
 }
 
 void TestTextPanel::import_nonRegularFileIsRefusedAtOnce()
 {
     QFETCH(QString, kind);
+    QFETCH(QString, why);
     QString path = m_f->dir.filePath(kind + QStringLiteral(".txt"));
     std::thread writer;
     if (kind == QLatin1StringView("pipe")) {
@@ -270,7 +276,108 @@ void TestTextPanel::import_nonRegularFileIsRefusedAtOnce()
         ::close(reader);
     }
     QCOMPARE(box()->toPlainText(), QStringLiteral("请在这里输入要合成的文本"));
-    QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("无法读取文件:") + path});
+    QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("无法读取文件：") + path + u'（' + why + u'）'});
+}
+
+void TestTextPanel::undo_neverGoesOverTheLimit_data()
+{
+    QTest::addColumn<QString>("how"); // how the text came over the limit
+    QTest::newRow("cut import") << QStringLiteral("import");
+    QTest::newRow("cut paste") << QStringLiteral("paste");
+    QTest::newRow("typing into a full text") << QStringLiteral("typing");
+    QTest::newRow("pasting into a full text") << QStringLiteral("paste key");
+}
+
+void TestTextPanel::undo_neverGoesOverTheLimit()
+{
+    QFETCH(QString, how);
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    const QString full = QString(1024, u'a') + QString(1024, u'b');
+    box()->setFocus();
+    const auto type_at_10 = [this] {
+        QTextCursor cursor = box()->textCursor();
+        cursor.setPosition(10);
+        box()->setTextCursor(cursor);
+        QTest::keyClick(box(), Qt::Key_X);
+    };
+    if (how == QLatin1StringView("import")) {
+        FileDialog::answer_next(write_file(QByteArray(3000, 'x')));
+        m_f->window->controls().import_txt->click();
+        // The user goes on editing the full text.
+        type_at_10();
+    } else if (how == QLatin1StringView("paste")) {
+        QGuiApplication::clipboard()->setText(QString(3000, u'x'));
+        m_f->window->controls().paste->click();
+        type_at_10();
+    } else {
+        box()->setPlainText(full);
+        QTextCursor cursor = box()->textCursor();
+        cursor.setPosition(10);
+        box()->setTextCursor(cursor);
+        if (how == QLatin1StringView("typing")) {
+            QTest::keyClick(box(), Qt::Key_X);
+        } else {
+            QGuiApplication::clipboard()->setText(QString(100, u'z'));
+            QTest::keySequence(box(), QKeySequence::Paste);
+        }
+    }
+    QCOMPARE(text_box_bytes(box()).size(), 2048);
+    const QString cut = box()->toPlainText();
+    // Undoing the cut would bring back the text over the limit: the cut text stays, and no
+    // earlier step is brought back either.
+    QTest::keySequence(box(), QKeySequence::Undo);
+    QCOMPARE(box()->toPlainText(), cut);
+    QTest::keySequence(box(), QKeySequence::Undo);
+    QCOMPARE(box()->toPlainText(), cut);
+    QCOMPARE(count(), QStringLiteral("字符数：%1/2048").arg(text_box_bytes(box()).size()));
+}
+
+namespace {
+
+// Drags data onto the text box and drops it there, as a file manager would; true when the
+// box took the drop.
+bool drop_on(QPlainTextEdit *box, QMimeData *data)
+{
+    QWidget *target = box->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+void TestTextPanel::droppedFile_isImported()
+{
+    const QString path = write_file(QStringLiteral("拖进来的文本").toUtf8());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    // File managers add the path as text too; the box must not paste that.
+    data.setText(path);
+    QVERIFY(drop_on(box(), &data));
+    QCOMPARE(box()->toPlainText(), QStringLiteral("拖进来的文本"));
+    QCOMPARE(count(), QStringLiteral("字符数：12/2048"));
+
+    // A file that cannot be read is reported as the import reports it, and the text stays.
+    const QString missing = m_f->dir.filePath(QStringLiteral("gone.txt"));
+    data.setUrls({QUrl::fromLocalFile(missing)});
+    QVERIFY(drop_on(box(), &data));
+    QCOMPARE(box()->toPlainText(), QStringLiteral("拖进来的文本"));
+    QCOMPARE(message_box::take_recorded(),
+             QStringList{QStringLiteral("无法读取文件：") + missing + QStringLiteral("（没有那个文件或目录）")});
+}
+
+void TestTextPanel::droppedText_isInsertedAsText()
+{
+    box()->clear();
+    QMimeData data;
+    data.setText(QStringLiteral("拖进来的字"));
+    QVERIFY(drop_on(box(), &data));
+    QCOMPARE(box()->toPlainText(), QStringLiteral("拖进来的字"));
 }
 
 QTEST_MAIN(TestTextPanel)
