@@ -59,6 +59,7 @@ private slots:
     void compressedFormats_decodeToTheWavsLength_data();
     void compressedFormats_decodeToTheWavsLength();
     void overLimitWav_isRefusedAndSplitByRequest();
+    void interrupt_keepsTheOldOutput_data();
     void interrupt_keepsTheOldOutput();
     void batch_writesOneWavPerFile();
     void badInput_isRefusedWithItsCode();
@@ -268,16 +269,26 @@ void TestLumenoSay::overLimitWav_isRefusedAndSplitByRequest()
     QVERIFY(QFile::exists(path(QStringLiteral("parts-002.wav"))));
 }
 
+void TestLumenoSay::interrupt_keepsTheOldOutput_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl-C") << int(SIGINT);
+    QTest::newRow("kill") << int(SIGTERM);
+    QTest::newRow("hang-up") << int(SIGHUP);
+}
+
 void TestLumenoSay::interrupt_keepsTheOldOutput()
 {
+    QFETCH(int, signal);
     write(QStringLiteral("book.txt"), chapter(200000));
     write(QStringLiteral("book.wav"), "old contents");
     std::unique_ptr<QProcess> process(start({QStringLiteral("-f"), path(QStringLiteral("book.txt")),
                                              QStringLiteral("-o"), path(QStringLiteral("book.wav"))}));
     // Interrupted while it writes: the file beside the output exists by then.
     QTRY_VERIFY_WITH_TIMEOUT(!QDir(m_dir->path()).entryList({QStringLiteral("book.wav.part*")}).isEmpty(), 20000);
-    ::kill(static_cast<pid_t>(process->processId()), SIGINT);
+    ::kill(static_cast<pid_t>(process->processId()), signal);
     QVERIFY(process->waitForFinished(5000));
+    QCOMPARE(process->exitStatus(), QProcess::NormalExit);
     QCOMPARE(process->exitCode(), 130);
     QCOMPARE(file_bytes::read(path(QStringLiteral("book.wav"))), QByteArray("old contents"));
     QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("book.wav.part*")}), QStringList{});

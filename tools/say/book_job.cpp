@@ -68,6 +68,10 @@ public:
             out += m_text;
             return Step::Ok;
         }
+        // A pipe may keep the tool waiting for ever: the wait ends with an interrupt.
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {interrupt::wake_fd(), POLLIN, 0}};
+        if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1) < 0 || fds[1].revents != 0)
+            return interrupt::requested() ? Step::Error : Step::Ok;
         char buffer[kReadBlock];
         const qsizetype n = fd_io::read_some(m_fd, buffer, kReadBlock);
         if (n < 0)
@@ -130,8 +134,9 @@ private:
     // and takes one frame from each that has. False when interrupted.
     bool read_some(qsizetype front)
     {
-        QList<pollfd> fds;
-        QList<qsizetype> workers;
+        // The interrupt's descriptor comes first, so a signal just before the wait still ends it.
+        QList<pollfd> fds{{interrupt::wake_fd(), POLLIN, 0}};
+        QList<qsizetype> workers{-1};
         for (qsizetype w = 0; w < m_queues.size(); ++w) {
             if (w == front || (!m_ended[w] && m_bytes < kHeldAudioBytes)) {
                 fds.append({m_pool.reply_fd(w), POLLIN, 0});
@@ -140,7 +145,9 @@ private:
         }
         if (::poll(fds.data(), static_cast<nfds_t>(fds.size()), -1) < 0)
             return errno == EINTR && !interrupt::requested();
-        for (qsizetype i = 0; i < fds.size(); ++i) {
+        if (fds[0].revents != 0)
+            return false;
+        for (qsizetype i = 1; i < fds.size(); ++i) {
             if (fds[i].revents == 0)
                 continue;
             Frame frame;
