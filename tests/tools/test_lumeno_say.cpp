@@ -11,6 +11,7 @@
 #include <QtEndian>
 #include <csignal>
 #include <sndfile.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -59,6 +60,8 @@ private slots:
     void compressedFormats_decodeToTheWavsLength_data();
     void compressedFormats_decodeToTheWavsLength();
     void overLimitWav_isRefusedAndSplitByRequest();
+    void failedWrite_keepsTheOldFileAndSaysWhy_data();
+    void failedWrite_keepsTheOldFileAndSaysWhy();
     void interrupt_keepsTheOldOutput_data();
     void interrupt_keepsTheOldOutput();
     void batch_writesOneWavPerFile();
@@ -69,6 +72,8 @@ private slots:
 private:
     int say(const QStringList &arguments, const QByteArray &input = {}, const QByteArray &script = {});
     QProcess *start(const QStringList &arguments, const QByteArray &script = {});
+    // Files the tool writes may not grow past this size (a full disk, to the tool).
+    qint64 m_file_size_limit = 0;
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void write(const QString &name, const QByteArray &bytes);
 
@@ -79,6 +84,7 @@ private:
 
 void TestLumenoSay::init()
 {
+    m_file_size_limit = 0;
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(copy_into(QStringLiteral(LUMENO_SAY_FILE), m_dir->path()));
 }
@@ -101,6 +107,15 @@ QProcess *TestLumenoSay::start(const QStringList &arguments, const QByteArray &s
     if (!script.isNull())
         env.insert(QStringLiteral("SCRIPTED_ENGINE"), QString::fromLatin1(script));
     process->setProcessEnvironment(env);
+    if (m_file_size_limit > 0) {
+        const rlim_t limit = static_cast<rlim_t>(m_file_size_limit);
+        process->setChildProcessModifier([limit] {
+            // Ignored, SIGXFSZ turns the write past the limit into an EFBIG failure.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit bound{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &bound);
+        });
+    }
     process->start(path(QStringLiteral("lumeno-say")), arguments);
     return process;
 }
@@ -269,6 +284,30 @@ void TestLumenoSay::overLimitWav_isRefusedAndSplitByRequest()
     QVERIFY(QFile::exists(path(QStringLiteral("parts-002.wav"))));
 }
 
+void TestLumenoSay::failedWrite_keepsTheOldFileAndSaysWhy_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"book.wav", "book.mp3", "book.ogg", "book.opus", "book.flac"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// Every encoder's writes and its close are checked: a file the disk could not take whole is
+// reported with the system's reason and never replaces the earlier one.
+void TestLumenoSay::failedWrite_keepsTheOldFileAndSaysWhy()
+{
+    QFETCH(QString, name);
+    write(QStringLiteral("book.txt"), chapter(1000));
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("first.wav")), QStringLiteral("你好")}), 0); // places the engine
+    write(name, "old contents");
+    m_file_size_limit = 32 * 1024;
+    QCOMPARE(say({QStringLiteral("-q"), QStringLiteral("-f"), path(QStringLiteral("book.txt")), QStringLiteral("-o"),
+                  path(name)}),
+             6);
+    QVERIFY2(m_stderr.contains("cannot write " + path(name).toUtf8() + ": File too large"), m_stderr.constData());
+    QCOMPARE(file_bytes::read(path(name)), QByteArray("old contents"));
+    QCOMPARE(QDir(m_dir->path()).entryList({name + QStringLiteral(".part*")}), QStringList{});
+}
+
 void TestLumenoSay::interrupt_keepsTheOldOutput_data()
 {
     QTest::addColumn<int>("signal");
@@ -353,7 +392,19 @@ void TestLumenoSay::errors_exitWithTheirCodes()
     QCOMPARE(say({QStringLiteral("--speed"), QString(), QStringLiteral("x")}), 2);
     QCOMPARE(say({QStringLiteral("--voice"), QStringLiteral("nobody"), QStringLiteral("x")}), 3);
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("missing.txt"))}), 4);
-    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("no/such/folder/x.wav")), QStringLiteral("x")}), 6);
+    for (const char *name : {"no/such/folder/x.wav", "no/such/folder/x.mp3"}) {
+        QCOMPARE(say({QStringLiteral("-o"), path(QString::fromLatin1(name)), QStringLiteral("x")}), 6);
+        QVERIFY2(m_stderr.contains(": No such file or directory"), m_stderr.constData());
+    }
+    // A file made read-only is not replaced, even by root.
+    write(QStringLiteral("kept.mp3"), "kept");
+    QVERIFY(QFile::setPermissions(path(QStringLiteral("kept.mp3")), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("kept.mp3")), QStringLiteral("x")}), 6);
+    QVERIFY2(m_stderr.contains("kept.mp3: Permission denied (the file is read-only)"), m_stderr.constData());
+    QCOMPARE(file_bytes::read(path(QStringLiteral("kept.mp3"))), QByteArray("kept"));
+    struct stat kept {};
+    QCOMPARE(::stat(QFile::encodeName(path(QStringLiteral("kept.mp3"))).constData(), &kept), 0);
+    QCOMPARE(kept.st_mode & 0777, 0440u);
     QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("quiet.wav")), QStringLiteral("。，！")}), 7);
     QVERIFY(!QFile::exists(path(QStringLiteral("quiet.wav"))));
 
