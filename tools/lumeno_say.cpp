@@ -26,7 +26,10 @@
 #include <QSet>
 #include <cstdio>
 #include <optional>
+#include <set>
+#include <sys/stat.h>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -62,21 +65,37 @@ QString batch_output(const QString &input, const QString &output_dir)
     return output_dir.isEmpty() ? info.dir().filePath(name) : QDir(output_dir).filePath(name);
 }
 
+// The file a path names, whatever links lead to it: device and inode; nothing when it does
+// not exist.
+std::optional<std::pair<dev_t, ino_t>> file_identity(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return std::pair{info.st_dev, info.st_ino};
+}
+
 // Two inputs named alike in different folders would write one output twice, and an output
-// named like an input would destroy it: both are refused before anything is written.
+// that is an input (by name, symbolic or hard link) would destroy it: both are refused before
+// anything is written.
 QString clashing_outputs(const QList<Job> &jobs)
 {
     QSet<QString> inputs;
+    std::set<std::pair<dev_t, ino_t>> input_files;
     for (const Job &job : jobs) {
-        if (!job.source.file.isEmpty() && job.source.file != u"-")
-            inputs.insert(QFileInfo(job.source.file).absoluteFilePath());
+        if (job.source.file.isEmpty() || job.source.file == u"-")
+            continue;
+        inputs.insert(QFileInfo(job.source.file).absoluteFilePath());
+        if (const auto identity = file_identity(job.source.file))
+            input_files.insert(*identity);
     }
     QHash<QString, QString> seen;
     for (const Job &job : jobs) {
         if (job.output.isEmpty())
             continue;
         const QString out = QFileInfo(job.output).absoluteFilePath();
-        if (inputs.contains(out))
+        const auto identity = file_identity(job.output);
+        if (inputs.contains(out) || (identity && input_files.count(*identity) > 0))
             return QStringLiteral("the output %1 is an input file").arg(job.output);
         if (seen.contains(out))
             return QStringLiteral("%1 and %2 would both be written to %3; give them separate --output-dir runs")

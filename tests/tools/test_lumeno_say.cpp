@@ -379,10 +379,18 @@ void TestLumenoSay::badInput_isRefusedWithItsCode()
                   path(QStringLiteral("b/ch.txt")), QStringLiteral("--output-dir"), m_dir->path()}),
              2);
     QVERIFY(!QFile::exists(path(QStringLiteral("ch.wav"))));
-    // Nor may an output replace an input.
-    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("utf8.txt")), QStringLiteral("-o"),
-                  path(QStringLiteral("utf8.txt"))}),
-             2);
+    // Nor may an output replace an input, under its own name or through a link.
+    QVERIFY(QFile::link(path(QStringLiteral("utf8.txt")), path(QStringLiteral("alias.txt"))));
+    QCOMPARE(::link(QFile::encodeName(path(QStringLiteral("utf8.txt"))).constData(),
+                    QFile::encodeName(path(QStringLiteral("hard.txt"))).constData()),
+             0);
+    for (const char *input : {"utf8.txt", "alias.txt", "hard.txt"}) {
+        QCOMPARE(say({QStringLiteral("-f"), path(QString::fromLatin1(input)), QStringLiteral("-o"),
+                      path(QStringLiteral("utf8.txt"))}),
+                 2);
+        QVERIFY2(m_stderr.contains("is an input file"), input);
+    }
+    QCOMPARE(file_bytes::read(path(QStringLiteral("utf8.txt"))), QStringLiteral("春眠不觉晓，处处闻啼鸟。").toUtf8());
 }
 
 void TestLumenoSay::errors_exitWithTheirCodes()
