@@ -114,8 +114,7 @@ double speed_factor(int speed_position)
 
 int run_job(const SayRequest &request, const Job &job, const QByteArray &params, quint32 rate)
 {
-    const int jobs =
-        request.jobs > 0 ? request.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int jobs = worker_count(request.jobs, static_cast<int>(std::thread::hardware_concurrency()));
     BookSource source = job.source;
     source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
     BookJob book(std::move(source),
@@ -283,6 +282,18 @@ int main(int argc, char *argv[])
         print(stdout, say_usage());
         return 0;
     }
+    if (parsed.request.version) {
+        print(stdout, say_version());
+        return 0;
+    }
+    const int processors = static_cast<int>(std::thread::hardware_concurrency());
+    if (const int jobs = worker_count(parsed.request.jobs, processors); jobs < parsed.request.jobs)
+        print(stderr, QStringLiteral("lumeno-say: --jobs %1 is more than %2 processors can use; using %3 worker "
+                                     "processes (at most %4 per processor)\n")
+                          .arg(parsed.request.jobs)
+                          .arg(std::max(1, processors))
+                          .arg(jobs)
+                          .arg(kJobsPerProcessor));
     if (parsed.request.list_voices) {
         print(stdout, voice_listing());
         return 0;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -395,6 +396,14 @@ void TestLumenoSay::badInput_isRefusedWithItsCode()
 
 void TestLumenoSay::errors_exitWithTheirCodes()
 {
+    QCOMPARE(say({QStringLiteral("--version")}), 0);
+    QVERIFY2(QRegularExpression(QStringLiteral("^lumeno-say \\d+\\.\\d+\n$")).match(QString::fromUtf8(m_stdout)).hasMatch(),
+             m_stdout.constData());
+    // More workers than the machine can use are not started, and the user is told.
+    QCOMPARE(say({QStringLiteral("--jobs"), QStringLiteral("256"), QStringLiteral("-o"), path(QStringLiteral("j.wav")),
+                  QStringLiteral("你好")}),
+             0);
+    QVERIFY2(m_stderr.startsWith("lumeno-say: --jobs 256 is more than"), m_stderr.constData());
     QCOMPARE(say({QStringLiteral("--speed"), QStringLiteral("warp"), QStringLiteral("x")}), 2);
     QVERIFY(m_stderr.contains("--speed"));
     QCOMPARE(say({QStringLiteral("--speed"), QString(), QStringLiteral("x")}), 2);
