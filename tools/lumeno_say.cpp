@@ -180,7 +180,7 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
     case BookResult::Interrupted:
         return fail(ExitCode::Interrupted, QStringLiteral("interrupted; nothing was written"));
     case BookResult::Unreadable:
-        return fail(ExitCode::UnreadableInput, QStringLiteral("cannot read %1").arg(job.name));
+        return fail(ExitCode::UnreadableInput, book.message());
     case BookResult::NotText:
         return fail(ExitCode::UnreadableInput,
                     QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(job.name));
@@ -188,6 +188,11 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
         return fail(ExitCode::NothingToSpeak, QStringLiteral("%1: nothing to speak").arg(job.name));
     case BookResult::EngineFailure:
         return fail(ExitCode::EngineFailure, QStringLiteral("%1: %2").arg(job.name, book.message()));
+    case BookResult::Unencodable:
+        return fail(ExitCode::UnreadableInput,
+                    QStringLiteral("%1: the text has characters that the text encoding %2 cannot hold; choose "
+                                   "--text-encoding GBK, GB18030 or UTF8")
+                        .arg(job.name, QString::fromLatin1(request.options.text_encoding_text)));
     case BookResult::SinkFailure:
         return fail(sink.error().contains(u"4 GiB") ? ExitCode::TooLong : ExitCode::UnwritableOutput, sink.error());
     }
@@ -196,20 +201,23 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
     return 0;
 }
 
-// The reading preview takes a text whole: it is for sentences, not books.
-bool whole_text(const BookSource &source, QByteArray &gbk_text)
+// The reading preview takes a text whole: it is for sentences, not books. Empty, or why the
+// text cannot be had.
+QString whole_text(const BookSource &source, const QString &name, QByteArray &gbk_text)
 {
     if (source.file.isEmpty()) {
         gbk_text = source.text;
-        return true;
+        return {};
     }
     QFile file;
     const bool opened = source.file == u"-" ? file.open(stdin, QIODevice::ReadOnly)
                                             : (file.setFileName(source.file), file.open(QIODevice::ReadOnly));
     if (!opened)
-        return false;
+        return QStringLiteral("cannot read %1: %2").arg(name, file.errorString());
     TextDecoder decoder(source.gbk ? TextDecoder::Encoding::Gbk : TextDecoder::Encoding::Undecided);
-    return decoder.feed(file.readAll(), gbk_text) && decoder.finish(gbk_text);
+    if (!decoder.feed(file.readAll(), gbk_text) || !decoder.finish(gbk_text))
+        return QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(name);
+    return {};
 }
 
 int run(const SayRequest &request)
@@ -244,8 +252,8 @@ int run(const SayRequest &request)
     const QByteArray params = SessionParams::build(request.options);
     for (int i = 0; request.reading && i < jobs.size(); ++i) {
         QByteArray text;
-        if (!whole_text(jobs[i].source, text))
-            return fail(ExitCode::UnreadableInput, QStringLiteral("cannot read %1 as text").arg(jobs[i].name));
+        if (const QString problem = whole_text(jobs[i].source, jobs[i].name, text); !problem.isEmpty())
+            return fail(ExitCode::UnreadableInput, problem);
         if (const int failed = print_reading(engine, params, text); failed != 0 || i + 1 == jobs.size())
             return failed;
     }

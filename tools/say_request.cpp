@@ -137,9 +137,9 @@ QString say_usage()
         "      --level L            compression level of the audio encoding\n"
         "      --format F           8000 or 16000 (audio/L16;rate=...)\n"
         "\n"
-        "Exit codes: 0 done, 2 bad option, 3 unknown voice, 4 unreadable input or not text, 5 engine\n"
-        "failure, 6 output not writable, 7 nothing to speak, 8 no sound output, 9 too long for a WAV\n"
-        "file, 130 interrupted.\n");
+        "Exit codes: 0 done, 2 bad option, 3 unknown voice, 4 unreadable input, not text or a text the\n"
+        "--text-encoding cannot hold, 5 engine failure, 6 output not writable (full disk, no permission),\n"
+        "7 nothing to speak, 8 no sound output, 9 too long for a WAV file, 130 interrupted.\n");
 }
 
 QString say_version()

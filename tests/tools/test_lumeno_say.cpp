@@ -409,6 +409,12 @@ void TestLumenoSay::errors_exitWithTheirCodes()
     QCOMPARE(say({QStringLiteral("--speed"), QString(), QStringLiteral("x")}), 2);
     QCOMPARE(say({QStringLiteral("--voice"), QStringLiteral("nobody"), QStringLiteral("x")}), 3);
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("missing.txt"))}), 4);
+    QVERIFY2(m_stderr.contains("missing.txt: No such file or directory"), m_stderr.constData());
+    // A text the announced encoding cannot hold is named as such.
+    QCOMPARE(say({QStringLiteral("--text-encoding"), QStringLiteral("BIG5"), QStringLiteral("-o"),
+                  path(QStringLiteral("big5.wav")), QStringLiteral("这个")}),
+             4);
+    QVERIFY2(m_stderr.contains("cannot hold"), m_stderr.constData());
     for (const char *name : {"no/such/folder/x.wav", "no/such/folder/x.mp3"}) {
         QCOMPARE(say({QStringLiteral("-o"), path(QString::fromLatin1(name)), QStringLiteral("x")}), 6);
         QVERIFY2(m_stderr.contains(": No such file or directory"), m_stderr.constData());

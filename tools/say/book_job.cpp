@@ -1,5 +1,6 @@
 #include "say/book_job.h"
 
+#include "engine/blocking_synthesis.h"
 #include "say/fd_io.h"
 #include "say/interrupt.h"
 #include "say/piece_protocol.h"
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QQueue>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -37,6 +39,8 @@ public:
         m_fd = source.file == u"-" ? STDIN_FILENO
                                    : ::open(QFile::encodeName(source.file).constData(), O_RDONLY | O_CLOEXEC);
         m_owned = m_fd != STDIN_FILENO;
+        if (m_fd < 0)
+            m_error = errno;
     }
     Reader(const Reader &) = delete;
     Reader &operator=(const Reader &) = delete;
@@ -47,6 +51,8 @@ public:
     }
 
     bool opened() const { return m_fd >= 0 || m_fd == kNoFile; }
+    // errno of the failed open or read.
+    int error() const { return m_error; }
     bool at_end() const { return m_at_end; }
     qint64 read_bytes() const { return m_read; }
 
@@ -74,8 +80,10 @@ public:
             return interrupt::requested() ? Step::Error : Step::Ok;
         char buffer[kReadBlock];
         const qsizetype n = fd_io::read_some(m_fd, buffer, kReadBlock);
-        if (n < 0)
+        if (n < 0) {
+            m_error = errno;
             return Step::Error;
+        }
         m_read += n;
         if (n == 0) {
             m_at_end = true;
@@ -89,6 +97,7 @@ private:
     TextDecoder m_decoder;
     QByteArray m_text;
     int m_fd = kNoFile;
+    int m_error = 0;
     bool m_owned = false;
     bool m_at_end = false;
     qint64 m_read = 0;
@@ -181,24 +190,31 @@ BookJob::BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, 
 {
 }
 
+BookResult BookJob::unreadable(int reason)
+{
+    const QString name = m_source.file == u"-" ? QStringLiteral("standard input") : m_source.file;
+    m_message = QStringLiteral("cannot read %1: %2").arg(name, QString::fromLocal8Bit(std::strerror(reason)));
+    return BookResult::Unreadable;
+}
+
 BookResult BookJob::check_input(qint64 *gbk_bytes)
 {
     *gbk_bytes = -1;
     if (m_source.file.isEmpty() || m_source.file == u"-")
         return BookResult::Done;
-    if (!QFileInfo(m_source.file).isFile()) {
+    if (const QFileInfo info(m_source.file); info.exists() && !info.isFile()) {
         m_message = QStringLiteral("%1 is not a file").arg(m_source.file);
         return BookResult::Unreadable;
     }
     Reader reader(m_source);
     if (!reader.opened())
-        return BookResult::Unreadable;
+        return unreadable(reader.error());
     qint64 size = 0;
     while (!reader.at_end()) {
         QByteArray gbk;
         const Reader::Step step = reader.next(gbk);
         if (step == Reader::Step::Error)
-            return interrupt::requested() ? BookResult::Interrupted : BookResult::Unreadable;
+            return interrupt::requested() ? BookResult::Interrupted : unreadable(reader.error());
         if (step == Reader::Step::NotText)
             return BookResult::NotText;
         size += gbk.size();
@@ -211,14 +227,15 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
 {
     Reader reader(m_source);
     if (!reader.opened())
-        return BookResult::Unreadable;
+        return unreadable(reader.error());
     const qint64 total = m_source.file.isEmpty() ? m_source.text.size()
                          : m_source.file == u"-" ? 0
                                                  : QFileInfo(m_source.file).size();
 
     WorkerPool pool;
     if (!pool.start(m_workers.program, m_workers.arguments, m_workers.count)) {
-        m_message = QStringLiteral("cannot start the speech workers");
+        m_message = QStringLiteral("cannot start the speech workers: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(pool.error())));
         return BookResult::EngineFailure;
     }
     const std::unique_ptr<EngineSplitter> splitter = EngineSplitter::create(m_source.ssml, m_piece_limit);
@@ -258,7 +275,7 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
             if (step == Reader::Step::NotText)
                 return stop(BookResult::NotText);
             if (step == Reader::Step::Error)
-                return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::Unreadable);
+                return stop(interrupt::requested() ? BookResult::Interrupted : unreadable(reader.error()));
             splitter->feed(gbk);
             if (reader.at_end())
                 splitter->finish();
@@ -284,6 +301,8 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
                 if (!sink.write(audio))
                     return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::SinkFailure);
             }
+            if (engine_result == kUnrepresentable)
+                return stop(BookResult::Unencodable);
             if (engine_result != 0) {
                 m_message = QStringLiteral("synthesis failed (error %1)").arg(engine_result);
                 return stop(BookResult::EngineFailure);

@@ -30,6 +30,7 @@ enum class BookResult {
     NothingToSay,  // empty or blank input, or no audio for it
     EngineFailure, // a worker did not start or the engine failed (message says which)
     SinkFailure,   // the sink refused the audio (its error says why)
+    Unencodable,   // the text has characters the announced text encoding cannot hold
     Interrupted,
 };
 
@@ -53,6 +54,9 @@ public:
     const QString &message() const { return m_message; }
 
 private:
+    // Sets the message for an input the system would not let us read.
+    BookResult unreadable(int reason);
+
     BookSource m_source;
     BookWorkers m_workers;
     qsizetype m_piece_limit;

@@ -3,6 +3,7 @@
 #include "say/fd_io.h"
 #include "say/piece_protocol.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
@@ -42,9 +43,12 @@ bool WorkerPool::start(const QString &program, const QStringList &arguments, int
     for (int i = 0; i < count; ++i) {
         int in[2];
         int out[2];
-        if (pipe2(in, O_CLOEXEC) != 0)
+        if (pipe2(in, O_CLOEXEC) != 0) {
+            m_error = errno;
             return false;
+        }
         if (pipe2(out, O_CLOEXEC) != 0) {
+            m_error = errno;
             ::close(in[0]);
             ::close(in[1]);
             return false;
@@ -61,6 +65,7 @@ bool WorkerPool::start(const QString &program, const QStringList &arguments, int
         w.to = in[1];
         w.from = out[0];
         if (spawned != 0) {
+            m_error = spawned;
             close_fd(w.to);
             close_fd(w.from);
             return false;
