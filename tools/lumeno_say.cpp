@@ -188,6 +188,12 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
         return fail(ExitCode::NothingToSpeak, QStringLiteral("%1: nothing to speak").arg(job.name));
     case BookResult::EngineFailure:
         return fail(ExitCode::EngineFailure, QStringLiteral("%1: %2").arg(job.name, book.message()));
+    case BookResult::TooDeep:
+        return fail(ExitCode::UnreadableInput,
+                    QStringLiteral("%1: the SSML nests its elements too deeply: reopened at the start of every "
+                                   "piece of %2 bytes, they would leave too little room for the text")
+                        .arg(job.name)
+                        .arg(kTextLimit));
     case BookResult::Unencodable:
         return fail(ExitCode::UnreadableInput,
                     QStringLiteral("%1: the text has characters that the text encoding %2 cannot hold; choose "

@@ -356,6 +356,13 @@ void TestLumenoSay::badInput_isRefusedWithItsCode()
     write(QStringLiteral("nul.txt"), QByteArray("abc\0def", 7));
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("nul.txt")), QStringLiteral("-o"), out}), 4);
     QVERIFY(m_stderr.contains("not text"));
+    // SSML nested so deeply that each piece would be all reopened tags.
+    write(QStringLiteral("deep.xml"), "<speak>" + QByteArray("<prosody rate=\"fast\">").repeated(66) + "Hello."
+                                          + QByteArray("</prosody>").repeated(66) + "</speak>");
+    QCOMPARE(say({QStringLiteral("--ssml"), QStringLiteral("-f"), path(QStringLiteral("deep.xml")), QStringLiteral("-o"),
+                  out}),
+             4);
+    QVERIFY2(m_stderr.contains("nests its elements too deeply"), m_stderr.constData());
     write(QStringLiteral("blank.txt"), " \r\n\t\n");
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("blank.txt")), QStringLiteral("-o"), out}), 7);
     QCOMPARE(say({QStringLiteral("-o"), out}, QByteArray()), 7);

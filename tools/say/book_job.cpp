@@ -211,6 +211,8 @@ BookResult BookJob::check_input(qint64 *gbk_bytes)
         return unreadable(reader.error());
     qint64 size = 0;
     while (!reader.at_end()) {
+        if (interrupt::requested())
+            return BookResult::Interrupted;
         QByteArray gbk;
         const Reader::Step step = reader.next(gbk);
         if (step == Reader::Step::Error)
@@ -279,6 +281,10 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
             splitter->feed(gbk);
             if (reader.at_end())
                 splitter->finish();
+            if (splitter->too_deep())
+                return stop(BookResult::TooDeep);
+            if (interrupt::requested())
+                return stop(BookResult::Interrupted);
         }
         if (sent == done)
             break;

@@ -31,6 +31,7 @@ enum class BookResult {
     EngineFailure, // a worker did not start or the engine failed (message says which)
     SinkFailure,   // the sink refused the audio (its error says why)
     Unencodable,   // the text has characters the announced text encoding cannot hold
+    TooDeep,       // SSML nested too deeply to be cut into pieces
     Interrupted,
 };
 
