@@ -459,6 +459,15 @@ void TestLumenoSay::reading_printsThePinyinWithTheUsersReadings()
     // The user's word wins; its bad line is named and skipped; 台普 says zai, zuo as they are.
     QCOMPARE(QString::fromUtf8(m_stdout), u"zai4 yin2 xing2 gong1 zuo4\n"_qs);
     QVERIFY2(m_stderr.contains("readings.txt: line 3:"), m_stderr.constData());
+
+    // A book of many batches on two workers: the file's problems are reported once, not once
+    // per batch or per worker. (Hangul is skipped by the voice, so the pieces are quick.)
+    write(QStringLiteral("config/lumeno/readings.txt"), "银行 yin2 xing2\n坏 xyz4\n");
+    write(QStringLiteral("book.txt"), (u"中"_qs + QString(600, u'한') + u"。"_qs).repeated(16).toUtf8());
+    QCOMPARE(say({QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("-f"), path(QStringLiteral("book.txt")),
+                  QStringLiteral("-o"), path(QStringLiteral("book.wav"))}),
+             0);
+    QCOMPARE(m_stderr.count("readings.txt: line 2: \"xyz\" is not a pinyin syllable"), 1);
 }
 
 QTEST_GUILESS_MAIN(TestLumenoSay)

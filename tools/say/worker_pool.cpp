@@ -40,6 +40,14 @@ bool WorkerPool::start(const QString &program, const QStringList &arguments, int
         argv.push_back(s.data());
     argv.push_back(nullptr);
 
+    // Every worker reads the user's readings file; only the first reports its problems.
+    std::vector<char *> quiet_environment;
+    QByteArray quiet = "LUMENO_READINGS_QUIET=1";
+    for (char **variable = environ; *variable != nullptr; ++variable)
+        quiet_environment.push_back(*variable);
+    quiet_environment.push_back(quiet.data());
+    quiet_environment.push_back(nullptr);
+
     for (int i = 0; i < count; ++i) {
         int in[2];
         int out[2];
@@ -58,7 +66,8 @@ bool WorkerPool::start(const QString &program, const QStringList &arguments, int
         posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         Worker w;
-        const int spawned = posix_spawn(&w.pid, path.constData(), &actions, nullptr, argv.data(), environ);
+        const int spawned = posix_spawn(&w.pid, path.constData(), &actions, nullptr, argv.data(),
+                                        i == 0 ? environ : quiet_environment.data());
         posix_spawn_file_actions_destroy(&actions);
         ::close(in[0]);
         ::close(out[1]);
