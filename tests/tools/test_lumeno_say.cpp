@@ -1,5 +1,6 @@
 #include "file_bytes.h"
 #include "platform/gbk.h"
+#include "say/book_job.h"
 #include "say/piece_protocol.h"
 #include "text/sentence_split.h"
 
@@ -63,6 +64,7 @@ private slots:
     void overLimitWav_isRefusedAndSplitByRequest();
     void failedWrite_keepsTheOldFileAndSaysWhy_data();
     void failedWrite_keepsTheOldFileAndSaysWhy();
+    void progress_countsTheCharactersSpokenUpToTheEnd();
     void interrupt_keepsTheOldOutput_data();
     void interrupt_keepsTheOldOutput();
     void batch_writesOneWavPerFile();
@@ -307,6 +309,63 @@ void TestLumenoSay::failedWrite_keepsTheOldFileAndSaysWhy()
     QVERIFY2(m_stderr.contains("cannot write " + path(name).toUtf8() + ": File too large"), m_stderr.constData());
     QCOMPARE(file_bytes::read(path(name)), QByteArray("old contents"));
     QCOMPARE(QDir(m_dir->path()).entryList({name + QStringLiteral(".part*")}), QStringList{});
+}
+
+namespace {
+
+class CountingSink final : public AudioSink {
+public:
+    bool write(QByteArrayView pcm) override
+    {
+        bytes += pcm.size();
+        return true;
+    }
+    bool finish() override { return true; }
+    qint64 bytes = 0;
+};
+
+} // namespace
+
+// The progress follows the audio written: characters of the text whose speech is out, so the
+// share reaches the whole only at the end. (Hangul is left out by the voice: quick pieces.)
+void TestLumenoSay::progress_countsTheCharactersSpokenUpToTheEnd()
+{
+    // A first run places the engine beside the tool.
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("first.wav")), QStringLiteral("你好")}), 0);
+    const QString sentence = u"中"_qs + QString(600, u'한') + u"。\n"_qs;
+    write(QStringLiteral("book.txt"), sentence.repeated(12).toUtf8());
+    // The workers this process starts find the engine where the tool placed it, as in start().
+    qputenv("LUMENO_LIBRARY_DIR", QFile::encodeName(path(QStringLiteral("system"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(QStringLiteral("config"))));
+    const QString params = QStringLiteral("ssm=1,vcn=xiaoyan,spd=medium,vol=medium,ttp=text,tte=GB2312,bgs=0,aue=raw,"
+                                          "auf=audio/L16;rate=16000,rdn=0");
+    BookJob book({path(QStringLiteral("book.txt")), {}, false, false},
+                 {path(QStringLiteral("lumeno-say")), {QStringLiteral("--piece-worker"), params}, 2}, 2048, 16000);
+    qint64 bytes = 0;
+    QCOMPARE(book.check_input(&bytes), BookResult::Done);
+    CountingSink sink;
+    QList<BookProgress> seen;
+    QList<qint64> audio;
+    QCOMPARE(book.run(sink,
+                      [&](const BookProgress &p) {
+                          seen.append(p);
+                          audio.append(sink.bytes);
+                      }),
+             BookResult::Done);
+    QVERIFY(seen.size() > 4);
+    const qint64 total = 12 * 602; // blanks are not counted
+    for (qsizetype i = 0; i < seen.size(); ++i) {
+        QCOMPARE(seen[i].total, total);
+        QVERIFY2(i == 0 || seen[i].done > seen[i - 1].done, qPrintable(QString::number(i)));
+        QVERIFY2(seen[i].done < total || i == seen.size() - 1, qPrintable(QString::number(i)));
+        // Half the text spoken: about half the audio written, since every sentence sounds alike.
+        if (seen[i].done >= total / 2 && (i == 0 || seen[i - 1].done < total / 2)) {
+            const double share = double(audio[i]) / double(sink.bytes);
+            QVERIFY2(share > 0.3 && share < 0.8, qPrintable(QString::number(share)));
+        }
+    }
+    QCOMPARE(seen.constLast().done, total);
 }
 
 void TestLumenoSay::interrupt_keepsTheOldOutput_data()

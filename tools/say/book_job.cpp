@@ -4,6 +4,7 @@
 #include "say/fd_io.h"
 #include "say/interrupt.h"
 #include "say/piece_protocol.h"
+#include "say/spoken_characters.h"
 #include "say/text_decoder.h"
 #include "say/worker_pool.h"
 #include "text/sentence_split.h"
@@ -54,7 +55,6 @@ public:
     // errno of the failed open or read.
     int error() const { return m_error; }
     bool at_end() const { return m_at_end; }
-    qint64 read_bytes() const { return m_read; }
 
     bool ready_now() const
     {
@@ -70,7 +70,6 @@ public:
     {
         if (m_fd == kNoFile) {
             m_at_end = true;
-            m_read = m_text.size();
             out += m_text;
             return Step::Ok;
         }
@@ -84,7 +83,6 @@ public:
             m_error = errno;
             return Step::Error;
         }
-        m_read += n;
         if (n == 0) {
             m_at_end = true;
             return m_decoder.finish(out) ? Step::Ok : Step::NotText;
@@ -100,7 +98,6 @@ private:
     int m_error = 0;
     bool m_owned = false;
     bool m_at_end = false;
-    qint64 m_read = 0;
 };
 
 // What the workers have answered and the tool not yet passed on, worker by worker in the
@@ -210,6 +207,7 @@ BookResult BookJob::check_input(qint64 *gbk_bytes)
     if (!reader.opened())
         return unreadable(reader.error());
     qint64 size = 0;
+    SpokenCharacters spoken(m_source.ssml);
     while (!reader.at_end()) {
         if (interrupt::requested())
             return BookResult::Interrupted;
@@ -220,8 +218,10 @@ BookResult BookJob::check_input(qint64 *gbk_bytes)
         if (step == Reader::Step::NotText)
             return BookResult::NotText;
         size += gbk.size();
+        spoken.feed(gbk);
     }
     *gbk_bytes = size;
+    m_spoken_total = spoken.count();
     return BookResult::Done;
 }
 
@@ -230,9 +230,9 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
     Reader reader(m_source);
     if (!reader.opened())
         return unreadable(reader.error());
-    const qint64 total = m_source.file.isEmpty() ? m_source.text.size()
-                         : m_source.file == u"-" ? 0
-                                                 : QFileInfo(m_source.file).size();
+    // Progress counts the characters whose audio has been written; unknown for standard input.
+    const qint64 total = m_source.file.isEmpty() ? SpokenCharacters::of(m_source.text, m_source.ssml)
+                                                 : std::max<qint64>(m_spoken_total, 0);
 
     WorkerPool pool;
     if (!pool.start(m_workers.program, m_workers.arguments, m_workers.count)) {
@@ -241,14 +241,15 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
         return BookResult::EngineFailure;
     }
     const std::unique_ptr<EngineSplitter> splitter = EngineSplitter::create(m_source.ssml, m_piece_limit);
-    QQueue<qint64> read_behind; // the input read when each batch in flight was cut
+    QQueue<QList<qint64>> batch_characters; // spoken characters of each piece of each batch in flight
+    qint64 spoken = 0;
     qint64 sent = 0;
     qint64 done = 0;
     qint64 audio_bytes = 0;
     const qint64 window = qint64{pool.count()} * kQueuedPerWorker;
     HeldReplies held(pool);
     QList<QByteArray> batch; // pieces waiting for the rest of their batch
-    QQueue<int> batch_sizes; // pieces in each batch in flight
+    const auto audio_seconds = [this](qint64 bytes) { return static_cast<double>(bytes) / (m_rate * 2.0); };
     const auto stop = [&](BookResult result) {
         pool.stop(true);
         return result;
@@ -265,9 +266,11 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
             if (batch.size() == piece_protocol::kPiecesPerBatch || last) {
                 if (!pool.send(sent++, batch.join(piece_protocol::kPieceSeparator)))
                     return stop(BookResult::EngineFailure);
-                batch_sizes.enqueue(static_cast<int>(batch.size()));
+                QList<qint64> characters;
+                for (const QByteArray &piece : batch)
+                    characters.append(SpokenCharacters::of(piece, m_source.ssml));
+                batch_characters.enqueue(characters);
                 batch.clear();
-                read_behind.enqueue(reader.read_bytes());
                 continue;
             }
             if (reader.at_end() || (sent > done && !reader.ready_now()))
@@ -290,7 +293,7 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
             break;
 
         // A batch is answered piece by piece, so parts and progress still follow the pieces.
-        for (int piece = batch_sizes.dequeue(); piece > 0; --piece) {
+        for (const qint64 characters : batch_characters.dequeue()) {
             QByteArray audio;
             qint32 engine_result = 0;
             for (;;) {
@@ -315,11 +318,15 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
             }
             if (!sink.sentence_end())
                 return stop(BookResult::SinkFailure);
+            // The whole only once the last piece is written, whatever the count of the pieces.
+            spoken += characters;
+            if (progress)
+                progress({total > 0 ? std::min(spoken, total - 1) : spoken, total, audio_seconds(audio_bytes)});
         }
         ++done;
-        if (progress)
-            progress({read_behind.dequeue(), total, static_cast<double>(audio_bytes) / (m_rate * 2.0)});
     }
+    if (progress && total > 0)
+        progress({total, total, audio_seconds(audio_bytes)});
     pool.stop(false);
     return audio_bytes == 0 ? BookResult::NothingToSay : BookResult::Done;
 }
