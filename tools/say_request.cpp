@@ -208,8 +208,8 @@ ParseResult parse_say_arguments(const QStringList &arguments)
     QList<QCommandLineOption> choice_options;
     for (const Choice &choice : choices)
         choice_options.append(value_option(choice.option, "value"));
-    parser.addOptions({file, output, output_dir, play, gbk_input, list, reading, help, version, voice, ssml, level, quiet,
-                       jobs, quality, split});
+    parser.addOptions({file, output, output_dir, play, gbk_input, list, reading, help, version, voice, ssml, level,
+                       quiet, jobs, quality, split});
     parser.addOptions(choice_options);
 
     if (!parser.parse(QStringList{QStringLiteral("lumeno-say")} + arguments)) {

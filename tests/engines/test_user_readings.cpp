@@ -45,7 +45,8 @@ void TestUserReadings::lines_acceptOnlyRealSyllables_data()
         << QByteArray("装 zhuangg1") << QByteArray("\"zhuangg\" is not a pinyin syllable");
     QTest::newRow("100,000 letters") << "长 " + QByteArray(100000, 'a') + "2"
                                      << QByteArray("\"aaaaaaaa...\" is not a pinyin syllable");
-    QTest::newRow("one bad of two") << QByteArray("银行 yin2 hhang2") << QByteArray("\"hhang\" is not a pinyin syllable");
+    QTest::newRow("one bad of two") << QByteArray("银行 yin2 hhang2")
+                                    << QByteArray("\"hhang\" is not a pinyin syllable");
 }
 
 void TestUserReadings::lines_acceptOnlyRealSyllables()

@@ -300,7 +300,8 @@ void TestLumenoSay::failedWrite_keepsTheOldFileAndSaysWhy()
 {
     QFETCH(QString, name);
     write(QStringLiteral("book.txt"), chapter(1000));
-    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("first.wav")), QStringLiteral("你好")}), 0); // places the engine
+    // A first run places the engine beside the tool.
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("first.wav")), QStringLiteral("你好")}), 0);
     write(name, "old contents");
     m_file_size_limit = 32 * 1024;
     QCOMPARE(say({QStringLiteral("-q"), QStringLiteral("-f"), path(QStringLiteral("book.txt")), QStringLiteral("-o"),
@@ -418,8 +419,8 @@ void TestLumenoSay::badInput_isRefusedWithItsCode()
     // SSML nested so deeply that each piece would be all reopened tags.
     write(QStringLiteral("deep.xml"), "<speak>" + QByteArray("<prosody rate=\"fast\">").repeated(66) + "Hello."
                                           + QByteArray("</prosody>").repeated(66) + "</speak>");
-    QCOMPARE(say({QStringLiteral("--ssml"), QStringLiteral("-f"), path(QStringLiteral("deep.xml")), QStringLiteral("-o"),
-                  out}),
+    QCOMPARE(say({QStringLiteral("--ssml"), QStringLiteral("-f"), path(QStringLiteral("deep.xml")),
+                  QStringLiteral("-o"), out}),
              4);
     QVERIFY2(m_stderr.contains("nests its elements too deeply"), m_stderr.constData());
     write(QStringLiteral("blank.txt"), " \r\n\t\n");
@@ -463,8 +464,9 @@ void TestLumenoSay::badInput_isRefusedWithItsCode()
 void TestLumenoSay::errors_exitWithTheirCodes()
 {
     QCOMPARE(say({QStringLiteral("--version")}), 0);
-    QVERIFY2(QRegularExpression(QStringLiteral("^lumeno-say \\d+\\.\\d+\n$")).match(QString::fromUtf8(m_stdout)).hasMatch(),
-             m_stdout.constData());
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^lumeno-say \\d+\\.\\d+\n$")).match(QString::fromUtf8(m_stdout)).hasMatch(),
+        m_stdout.constData());
     // More workers than the machine can use are not started, and the user is told.
     QCOMPARE(say({QStringLiteral("--jobs"), QStringLiteral("256"), QStringLiteral("-o"), path(QStringLiteral("j.wav")),
                   QStringLiteral("你好")}),

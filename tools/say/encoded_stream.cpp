@@ -67,8 +67,9 @@ EncodedStream::EncodedStream(const QString &target, AudioFileKind kind, quint32 
     info.format = sndfile_format(kind);
     m_file = m_io.open_sound(info);
     if (m_file == nullptr) {
-        fail(m_io.error() != 0 ? PendingFile::write_error(target, m_io.error())
-                               : QStringLiteral("cannot write %1: %2").arg(target, QString::fromUtf8(sf_strerror(nullptr))));
+        fail(m_io.error() != 0
+                 ? PendingFile::write_error(target, m_io.error())
+                 : QStringLiteral("cannot write %1: %2").arg(target, QString::fromUtf8(sf_strerror(nullptr))));
         return;
     }
     // libsndfile's level runs the other way: 0 is the best quality, 1 the smallest file. Its
@@ -102,8 +103,8 @@ bool EncodedStream::write(QByteArrayView pcm)
     if (m_io.error() != 0)
         return fail(PendingFile::write_error(m_target, m_io.error()));
     if (!encoded)
-        return fail(QStringLiteral("cannot encode the audio for %1: %2")
-                        .arg(m_target, QString::fromUtf8(sf_strerror(m_file))));
+        return fail(
+            QStringLiteral("cannot encode the audio for %1: %2").arg(m_target, QString::fromUtf8(sf_strerror(m_file))));
     return true;
 }
 

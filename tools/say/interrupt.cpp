@@ -16,8 +16,11 @@ void on_signal(int /*signal*/)
 {
     const int saved = errno;
     g_requested.store(true);
-    if (g_pipe[1] >= 0)
-        [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], "!", 1);
+    if (g_pipe[1] >= 0) {
+        // A full pipe has been told already: the result does not matter.
+        const ssize_t written = ::write(g_pipe[1], "!", 1);
+        static_cast<void>(written);
+    }
     errno = saved;
 }
 
