@@ -26,7 +26,10 @@
 #include <QSet>
 #include <cstdio>
 #include <optional>
+#include <set>
+#include <sys/stat.h>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -62,21 +65,37 @@ QString batch_output(const QString &input, const QString &output_dir)
     return output_dir.isEmpty() ? info.dir().filePath(name) : QDir(output_dir).filePath(name);
 }
 
+// The file a path names, whatever links lead to it: device and inode; nothing when it does
+// not exist.
+std::optional<std::pair<dev_t, ino_t>> file_identity(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return std::pair{info.st_dev, info.st_ino};
+}
+
 // Two inputs named alike in different folders would write one output twice, and an output
-// named like an input would destroy it: both are refused before anything is written.
+// that is an input (by name, symbolic or hard link) would destroy it: both are refused before
+// anything is written.
 QString clashing_outputs(const QList<Job> &jobs)
 {
     QSet<QString> inputs;
+    std::set<std::pair<dev_t, ino_t>> input_files;
     for (const Job &job : jobs) {
-        if (!job.source.file.isEmpty() && job.source.file != u"-")
-            inputs.insert(QFileInfo(job.source.file).absoluteFilePath());
+        if (job.source.file.isEmpty() || job.source.file == u"-")
+            continue;
+        inputs.insert(QFileInfo(job.source.file).absoluteFilePath());
+        if (const auto identity = file_identity(job.source.file))
+            input_files.insert(*identity);
     }
     QHash<QString, QString> seen;
     for (const Job &job : jobs) {
         if (job.output.isEmpty())
             continue;
         const QString out = QFileInfo(job.output).absoluteFilePath();
-        if (inputs.contains(out))
+        const auto identity = file_identity(job.output);
+        if (inputs.contains(out) || (identity && input_files.count(*identity) > 0))
             return QStringLiteral("the output %1 is an input file").arg(job.output);
         if (seen.contains(out))
             return QStringLiteral("%1 and %2 would both be written to %3; give them separate --output-dir runs")
@@ -95,8 +114,7 @@ double speed_factor(int speed_position)
 
 int run_job(const SayRequest &request, const Job &job, const QByteArray &params, quint32 rate)
 {
-    const int jobs =
-        request.jobs > 0 ? request.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int jobs = worker_count(request.jobs, static_cast<int>(std::thread::hardware_concurrency()));
     BookSource source = job.source;
     source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
     BookJob book(std::move(source),
@@ -162,7 +180,7 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
     case BookResult::Interrupted:
         return fail(ExitCode::Interrupted, QStringLiteral("interrupted; nothing was written"));
     case BookResult::Unreadable:
-        return fail(ExitCode::UnreadableInput, QStringLiteral("cannot read %1").arg(job.name));
+        return fail(ExitCode::UnreadableInput, book.message());
     case BookResult::NotText:
         return fail(ExitCode::UnreadableInput,
                     QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(job.name));
@@ -170,6 +188,17 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
         return fail(ExitCode::NothingToSpeak, QStringLiteral("%1: nothing to speak").arg(job.name));
     case BookResult::EngineFailure:
         return fail(ExitCode::EngineFailure, QStringLiteral("%1: %2").arg(job.name, book.message()));
+    case BookResult::TooDeep:
+        return fail(ExitCode::UnreadableInput,
+                    QStringLiteral("%1: the SSML nests its elements too deeply: reopened at the start of every "
+                                   "piece of %2 bytes, they would leave too little room for the text")
+                        .arg(job.name)
+                        .arg(kTextLimit));
+    case BookResult::Unencodable:
+        return fail(ExitCode::UnreadableInput,
+                    QStringLiteral("%1: the text has characters that the text encoding %2 cannot hold; choose "
+                                   "--text-encoding GBK, GB18030 or UTF8")
+                        .arg(job.name, QString::fromLatin1(request.options.text_encoding_text)));
     case BookResult::SinkFailure:
         return fail(sink.error().contains(u"4 GiB") ? ExitCode::TooLong : ExitCode::UnwritableOutput, sink.error());
     }
@@ -178,20 +207,23 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
     return 0;
 }
 
-// The reading preview takes a text whole: it is for sentences, not books.
-bool whole_text(const BookSource &source, QByteArray &gbk_text)
+// The reading preview takes a text whole: it is for sentences, not books. Empty, or why the
+// text cannot be had.
+QString whole_text(const BookSource &source, const QString &name, QByteArray &gbk_text)
 {
     if (source.file.isEmpty()) {
         gbk_text = source.text;
-        return true;
+        return {};
     }
     QFile file;
     const bool opened = source.file == u"-" ? file.open(stdin, QIODevice::ReadOnly)
                                             : (file.setFileName(source.file), file.open(QIODevice::ReadOnly));
     if (!opened)
-        return false;
+        return QStringLiteral("cannot read %1: %2").arg(name, file.errorString());
     TextDecoder decoder(source.gbk ? TextDecoder::Encoding::Gbk : TextDecoder::Encoding::Undecided);
-    return decoder.feed(file.readAll(), gbk_text) && decoder.finish(gbk_text);
+    if (!decoder.feed(file.readAll(), gbk_text) || !decoder.finish(gbk_text))
+        return QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(name);
+    return {};
 }
 
 int run(const SayRequest &request)
@@ -226,8 +258,8 @@ int run(const SayRequest &request)
     const QByteArray params = SessionParams::build(request.options);
     for (int i = 0; request.reading && i < jobs.size(); ++i) {
         QByteArray text;
-        if (!whole_text(jobs[i].source, text))
-            return fail(ExitCode::UnreadableInput, QStringLiteral("cannot read %1 as text").arg(jobs[i].name));
+        if (const QString problem = whole_text(jobs[i].source, jobs[i].name, text); !problem.isEmpty())
+            return fail(ExitCode::UnreadableInput, problem);
         if (const int failed = print_reading(engine, params, text); failed != 0 || i + 1 == jobs.size())
             return failed;
     }
@@ -264,6 +296,18 @@ int main(int argc, char *argv[])
         print(stdout, say_usage());
         return 0;
     }
+    if (parsed.request.version) {
+        print(stdout, say_version());
+        return 0;
+    }
+    const int processors = static_cast<int>(std::thread::hardware_concurrency());
+    if (const int jobs = worker_count(parsed.request.jobs, processors); jobs < parsed.request.jobs)
+        print(stderr, QStringLiteral("lumeno-say: --jobs %1 is more than %2 processors can use; using %3 worker "
+                                     "processes (at most %4 per processor)\n")
+                          .arg(parsed.request.jobs)
+                          .arg(std::max(1, processors))
+                          .arg(jobs)
+                          .arg(kJobsPerProcessor));
     if (parsed.request.list_voices) {
         print(stdout, voice_listing());
         return 0;

@@ -117,10 +117,12 @@ QString say_usage()
         "      --gbk                the input is GBK (default: UTF-8 when it is valid UTF-8, else GBK)\n"
         "      --quality Q          0 (smallest) to 10 (best) for .mp3 .ogg .opus .flac (default 4)\n"
         "      --split-minutes M    cut the output into numbered parts of about M minutes, at sentence ends\n"
-        "  -j, --jobs N             speak with N worker processes (default: one per processor)\n"
+        "  -j, --jobs N             speak with N worker processes (default: one per processor; at most\n"
+        "                           two per processor)\n"
         "  -q, --quiet              no progress line\n"
         "      --list-voices        list the voices and their ids\n"
         "      --reading            print the pinyin the voice will speak instead of speaking\n"
+        "  -h, --help               this help;  --version  the version\n"
         "\n"
         "Speech, by the window's item text, the engine's word or the list position:\n"
         "      --voice ID|NAME      e.g. xiaoyu or 小宇 (default xiaoyan)\n"
@@ -135,9 +137,20 @@ QString say_usage()
         "      --level L            compression level of the audio encoding\n"
         "      --format F           8000 or 16000 (audio/L16;rate=...)\n"
         "\n"
-        "Exit codes: 0 done, 2 bad option, 3 unknown voice, 4 unreadable input or not text, 5 engine\n"
-        "failure, 6 output not writable, 7 nothing to speak, 8 no sound output, 9 too long for a WAV\n"
-        "file, 130 interrupted.\n");
+        "Exit codes: 0 done, 2 bad option, 3 unknown voice, 4 unreadable input, not text or a text the\n"
+        "--text-encoding cannot hold, 5 engine failure, 6 output not writable (full disk, no permission),\n"
+        "7 nothing to speak, 8 no sound output, 9 too long for a WAV file, 130 interrupted.\n");
+}
+
+QString say_version()
+{
+    return QStringLiteral("lumeno-say %1\n").arg(QStringLiteral(LUMENO_VERSION));
+}
+
+int worker_count(int asked, int processors)
+{
+    const int cores = std::max(1, processors);
+    return asked <= 0 ? cores : std::min(asked, kJobsPerProcessor * cores);
 }
 
 QString voice_listing()
@@ -174,6 +187,7 @@ ParseResult parse_say_arguments(const QStringList &arguments)
     const QCommandLineOption list = flag("list-voices");
     const QCommandLineOption reading = flag("reading");
     const QCommandLineOption help = flag("h,help");
+    const QCommandLineOption version = flag("version");
     const QCommandLineOption voice = value_option("voice", "voice");
     const QCommandLineOption ssml = flag("ssml");
     const QCommandLineOption level = value_option("level", "level");
@@ -194,8 +208,8 @@ ParseResult parse_say_arguments(const QStringList &arguments)
     QList<QCommandLineOption> choice_options;
     for (const Choice &choice : choices)
         choice_options.append(value_option(choice.option, "value"));
-    parser.addOptions({file, output, output_dir, play, gbk_input, list, reading, help, voice, ssml, level, quiet, jobs,
-                       quality, split});
+    parser.addOptions({file, output, output_dir, play, gbk_input, list, reading, help, version, voice, ssml, level,
+                       quiet, jobs, quality, split});
     parser.addOptions(choice_options);
 
     if (!parser.parse(QStringList{QStringLiteral("lumeno-say")} + arguments)) {
@@ -238,6 +252,7 @@ ParseResult parse_say_arguments(const QStringList &arguments)
     }
     request.quiet = parser.isSet(quiet);
     request.help = parser.isSet(help);
+    request.version = parser.isSet(version);
     request.list_voices = parser.isSet(list);
     request.reading = parser.isSet(reading);
     request.files = parser.values(file);

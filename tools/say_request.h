@@ -34,6 +34,7 @@ struct SayRequest {
     bool list_voices = false;
     bool reading = false; // print the reading instead of speaking
     bool help = false;
+    bool version = false;
 };
 
 struct ParseResult {
@@ -46,4 +47,11 @@ struct ParseResult {
 ParseResult parse_say_arguments(const QStringList &arguments);
 
 QString say_usage();
+// "lumeno-say 1.0", for --version.
+QString say_version();
+
+// Worker processes beyond a small multiple of the processors only cost memory: the most a
+// job starts for asked (0: one per processor).
+constexpr int kJobsPerProcessor = 2;
+int worker_count(int asked, int processors);
 QString voice_listing();

@@ -71,8 +71,7 @@ QTTS_API const void *QTTSAudioGet(const char *sessionID, unsigned int *audioLen,
 
 QTTS_API int QTTSSessionEnd(const char *sessionID, const char *hints)
 {
-    // Quoted before the call: when the caller passes the pointer QTTSSessionBegin returned,
-    // ending the session frees that text.
+    // Quoted before the call, so the line shows the id as the caller passed it.
     TraceLog &trace = TraceLog::instance();
     const bool tracing = trace.enabled();
     const std::string id = tracing ? TraceLog::quote(sessionID) : std::string();

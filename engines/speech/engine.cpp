@@ -3,6 +3,7 @@
 #include "library_location.h"
 #include "qtts.h"
 #include "script_runs.h"
+#include "session_ids.h"
 #include "speech_plan.h"
 #include "text_decoder.h"
 
@@ -77,6 +78,13 @@ private:
 
 thread_local HandedOutAudio t_handed_out;
 
+// Never destroyed: a thread still holding an id may call in while the process exits.
+SessionIds &session_ids()
+{
+    static auto *ids = new SessionIds();
+    return *ids;
+}
+
 } // namespace
 
 Engine &Engine::instance()
@@ -146,17 +154,24 @@ const char *Engine::begin_session(const char *params, int *error)
         result = QTTS_ERROR_TOO_MANY_SESSIONS;
         return nullptr;
     }
-    auto session = std::make_shared<Session>();
-    if (!voice_profile(settings.voice_id, session->profile)) {
-        result = QTTS_ERROR_UNKNOWN_VOICE;
+    try {
+        auto session = std::make_shared<Session>();
+        if (!voice_profile(settings.voice_id, session->profile)) {
+            result = QTTS_ERROR_UNKNOWN_VOICE;
+            return nullptr;
+        }
+        session->settings = std::move(settings);
+        session->id = "lumeno-" + std::to_string(++m_sessions_begun);
+        // The caller gets a lasting copy: the session's own text goes with the session, and the
+        // caller may still pass the id after another thread ended it.
+        const char *id = session_ids().keep(session->id);
+        m_sessions.emplace(session->id, std::move(session));
+        result = QTTS_SUCCESS;
+        return id;
+    } catch (const std::bad_alloc &) {
+        result = QTTS_ERROR_OUT_OF_MEMORY;
         return nullptr;
     }
-    session->settings = std::move(settings);
-    session->id = "lumeno-" + std::to_string(++m_sessions_begun);
-    const char *id = session->id.c_str();
-    m_sessions.emplace(session->id, std::move(session));
-    result = QTTS_SUCCESS;
-    return id;
 }
 
 std::shared_ptr<Session> Engine::find(const char *session_id, int &error)

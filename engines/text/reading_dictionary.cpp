@@ -1,5 +1,6 @@
 #include "reading_dictionary.h"
 
+#include "pinyin_syllables.h"
 #include "script_runs.h"
 #include "utf8.h"
 
@@ -70,6 +71,12 @@ UserReadings parse_user_readings(std::string_view text)
             result.problems.push_back(where + "the word is not Chinese");
         else if (!parse_syllables(reading, syllables))
             result.problems.push_back(where + "the pinyin needs a tone digit 1-5 after each syllable");
+        else if (const auto unknown = std::find_if(syllables.begin(), syllables.end(),
+                                                   [](const Syllable &s) { return !is_pinyin_syllable(s.pinyin); });
+                 unknown != syllables.end())
+            result.problems.push_back(where + "\"" + unknown->pinyin.substr(0, kLongestSyllable + 2)
+                                      + (unknown->pinyin.size() > kLongestSyllable + 2 ? "...\"" : "\"")
+                                      + " is not a pinyin syllable");
         else if (syllables.size() != word.size())
             result.problems.push_back(where + "one syllable per character is needed");
         else

@@ -13,8 +13,10 @@ namespace speech {
 // $XDG_CONFIG_HOME/lumeno/readings.txt, or ~/.config/lumeno/readings.txt.
 std::string user_readings_path();
 
-// The file's readings, read again whenever it changes (empty when there is none). Each skipped
-// line is written to standard error once per reading of the file, with its line number.
+// The file's readings, read again whenever it changes (empty when there is none). Only a
+// regular file of at most 1 MiB is read. Each skipped line is written to standard error once
+// per reading of the file, with its line number, unless LUMENO_READINGS_QUIET is set (the
+// worker processes of lumeno-say but one: they read the same file).
 std::shared_ptr<const UserReadings> current_user_readings();
 
 } // namespace speech

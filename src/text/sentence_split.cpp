@@ -215,10 +215,17 @@ void SsmlSplitter::finish()
 
 void SsmlSplitter::scan()
 {
+    if (m_too_deep) {
+        m_pending.clear();
+        m_scanned = 0;
+        return;
+    }
     const QByteArrayView text = m_pending;
     qsizetype begin = 0;
     qsizetype pos = begin + m_scanned;
     while (begin < text.size()) {
+        if (m_too_deep)
+            break;
         if (pos == begin && text[begin] == '<') {
             // A tag longer than a piece is taken as text, so a stray '<' cannot hold the
             // whole rest of the text back.
@@ -280,6 +287,16 @@ void SsmlSplitter::add_markup(QByteArrayView markup)
     for (qsizetype i = std::max<qsizetype>(open_at, 0); open_at >= 0 && i < m_open_names.size(); ++i)
         closing_after -= m_open_names[i].size() + 3;
 
+    if (kind == Kind::Start) {
+        // Every piece reopens the open elements and closes them: they must leave room for text.
+        qsizetype reopened = m_prolog.size() + markup.size() + closing_after;
+        for (const QByteArray &tag : m_open_tags)
+            reopened += tag.size();
+        if (reopened > m_limit - std::max<qsizetype>(8, m_limit / 16)) {
+            m_too_deep = true;
+            return;
+        }
+    }
     if (m_piece.size() + markup.size() + closing_after > m_limit && has_body())
         flush();
     m_piece += markup;
@@ -300,7 +317,7 @@ void SsmlSplitter::add_text(QByteArrayView text)
 {
     if (!fits(text.size()) && has_body())
         flush();
-    while (!fits(text.size()))
+    while (!text.isEmpty() && !fits(text.size()))
         text = text.sliced(add_text_head(text));
     m_piece += text;
     m_piece_speaks = m_piece_speaks || says_something(text);

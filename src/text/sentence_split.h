@@ -30,11 +30,16 @@ public:
 
     bool has_piece() const { return !m_ready.isEmpty(); }
     QByteArray take_piece() { return m_ready.takeFirst(); }
+    // The text cannot be cut into pieces: SSML whose open elements, reopened at the start of
+    // each piece, would leave less than a sixteenth of it (and
+    // at least 8 bytes) for the text. The rest is ignored.
+    bool too_deep() const { return m_too_deep; }
 
     static std::unique_ptr<EngineSplitter> create(bool ssml, qsizetype limit);
 
 protected:
     QList<QByteArray> m_ready;
+    bool m_too_deep = false;
 };
 
 class PieceSplitter final : public EngineSplitter {

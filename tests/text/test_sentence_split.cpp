@@ -58,6 +58,8 @@ private slots:
     void ssmlPieces_keepEveryElementsScope_data();
     void ssmlPieces_keepEveryElementsScope();
     void ssmlPieces_reopenAndCloseAtTheCut();
+    void ssmlNesting_thatLeavesNoRoomIsRefused_data();
+    void ssmlNesting_thatLeavesNoRoomIsRefused();
 };
 
 void TestSentenceSplit::shortText_isOnePiece()
@@ -223,6 +225,41 @@ void TestSentenceSplit::ssmlPieces_reopenAndCloseAtTheCut()
     QCOMPARE(split_ssml_for_engine(document, 55),
              (QList<QByteArray>{"<speak><prosody rate=\"slow\">" + g(u"一二。") + "</prosody></speak>",
                                 "<speak><prosody rate=\"slow\">" + g(u"三四。") + "</prosody></speak>"}));
+}
+
+void TestSentenceSplit::ssmlNesting_thatLeavesNoRoomIsRefused_data()
+{
+    QTest::addColumn<int>("levels");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("deep but roomy") << 40 << false;
+    QTest::newRow("a sixteenth of the piece left") << 61 << false;
+    QTest::newRow("less than a sixteenth left") << 62 << true;
+    QTest::newRow("reopened tags fill the piece") << 66 << true;
+    QTest::newRow("more than a piece") << 100 << true;
+}
+
+// Each piece reopens the elements open at its start: nesting that leaves no room for text
+// used to make the splitter loop for ever.
+void TestSentenceSplit::ssmlNesting_thatLeavesNoRoomIsRefused()
+{
+    QFETCH(int, levels);
+    QFETCH(bool, refused);
+    constexpr qsizetype limit = 2048;
+    const QByteArray text = g(u"春天来了，河边的柳树发芽了。").repeated(20);
+    const QByteArray document = "<speak>" + QByteArray("<prosody rate=\"fast\">").repeated(levels) + text
+                                + QByteArray("</prosody>").repeated(levels) + "</speak>";
+    const std::unique_ptr<EngineSplitter> splitter = EngineSplitter::create(true, limit);
+    splitter->feed(document);
+    splitter->finish();
+    QCOMPARE(splitter->too_deep(), refused);
+    QByteArray spoken;
+    while (splitter->has_piece()) {
+        const QByteArray piece = splitter->take_piece();
+        QVERIFY(piece.size() <= limit);
+        spoken += piece;
+    }
+    if (!refused)
+        QCOMPARE(spoken.count(g(u"柳")), 20);
 }
 
 QTEST_GUILESS_MAIN(TestSentenceSplit)

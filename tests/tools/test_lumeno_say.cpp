@@ -1,16 +1,19 @@
 #include "file_bytes.h"
 #include "platform/gbk.h"
+#include "say/book_job.h"
 #include "say/piece_protocol.h"
 #include "text/sentence_split.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 #include <csignal>
 #include <sndfile.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -59,6 +62,10 @@ private slots:
     void compressedFormats_decodeToTheWavsLength_data();
     void compressedFormats_decodeToTheWavsLength();
     void overLimitWav_isRefusedAndSplitByRequest();
+    void failedWrite_keepsTheOldFileAndSaysWhy_data();
+    void failedWrite_keepsTheOldFileAndSaysWhy();
+    void progress_countsTheCharactersSpokenUpToTheEnd();
+    void interrupt_keepsTheOldOutput_data();
     void interrupt_keepsTheOldOutput();
     void batch_writesOneWavPerFile();
     void badInput_isRefusedWithItsCode();
@@ -68,6 +75,8 @@ private slots:
 private:
     int say(const QStringList &arguments, const QByteArray &input = {}, const QByteArray &script = {});
     QProcess *start(const QStringList &arguments, const QByteArray &script = {});
+    // Files the tool writes may not grow past this size (a full disk, to the tool).
+    qint64 m_file_size_limit = 0;
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void write(const QString &name, const QByteArray &bytes);
 
@@ -78,6 +87,7 @@ private:
 
 void TestLumenoSay::init()
 {
+    m_file_size_limit = 0;
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(copy_into(QStringLiteral(LUMENO_SAY_FILE), m_dir->path()));
 }
@@ -100,6 +110,15 @@ QProcess *TestLumenoSay::start(const QStringList &arguments, const QByteArray &s
     if (!script.isNull())
         env.insert(QStringLiteral("SCRIPTED_ENGINE"), QString::fromLatin1(script));
     process->setProcessEnvironment(env);
+    if (m_file_size_limit > 0) {
+        const rlim_t limit = static_cast<rlim_t>(m_file_size_limit);
+        process->setChildProcessModifier([limit] {
+            // Ignored, SIGXFSZ turns the write past the limit into an EFBIG failure.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit bound{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &bound);
+        });
+    }
     process->start(path(QStringLiteral("lumeno-say")), arguments);
     return process;
 }
@@ -268,16 +287,108 @@ void TestLumenoSay::overLimitWav_isRefusedAndSplitByRequest()
     QVERIFY(QFile::exists(path(QStringLiteral("parts-002.wav"))));
 }
 
+void TestLumenoSay::failedWrite_keepsTheOldFileAndSaysWhy_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"book.wav", "book.mp3", "book.ogg", "book.opus", "book.flac"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// Every encoder's writes and its close are checked: a file the disk could not take whole is
+// reported with the system's reason and never replaces the earlier one.
+void TestLumenoSay::failedWrite_keepsTheOldFileAndSaysWhy()
+{
+    QFETCH(QString, name);
+    write(QStringLiteral("book.txt"), chapter(1000));
+    // A first run places the engine beside the tool.
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("first.wav")), QStringLiteral("你好")}), 0);
+    write(name, "old contents");
+    m_file_size_limit = 32 * 1024;
+    QCOMPARE(say({QStringLiteral("-q"), QStringLiteral("-f"), path(QStringLiteral("book.txt")), QStringLiteral("-o"),
+                  path(name)}),
+             6);
+    QVERIFY2(m_stderr.contains("cannot write " + path(name).toUtf8() + ": File too large"), m_stderr.constData());
+    QCOMPARE(file_bytes::read(path(name)), QByteArray("old contents"));
+    QCOMPARE(QDir(m_dir->path()).entryList({name + QStringLiteral(".part*")}), QStringList{});
+}
+
+namespace {
+
+class CountingSink final : public AudioSink {
+public:
+    bool write(QByteArrayView pcm) override
+    {
+        bytes += pcm.size();
+        return true;
+    }
+    bool finish() override { return true; }
+    qint64 bytes = 0;
+};
+
+} // namespace
+
+// The progress follows the audio written: characters of the text whose speech is out, so the
+// share reaches the whole only at the end. (Hangul is left out by the voice: quick pieces.)
+void TestLumenoSay::progress_countsTheCharactersSpokenUpToTheEnd()
+{
+    // A first run places the engine beside the tool.
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("first.wav")), QStringLiteral("你好")}), 0);
+    const QString sentence = u"中"_qs + QString(600, u'한') + u"。\n"_qs;
+    write(QStringLiteral("book.txt"), sentence.repeated(12).toUtf8());
+    // The workers this process starts find the engine where the tool placed it, as in start().
+    qputenv("LUMENO_LIBRARY_DIR", QFile::encodeName(path(QStringLiteral("system"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(QStringLiteral("config"))));
+    const QString params = QStringLiteral("ssm=1,vcn=xiaoyan,spd=medium,vol=medium,ttp=text,tte=GB2312,bgs=0,aue=raw,"
+                                          "auf=audio/L16;rate=16000,rdn=0");
+    BookJob book({path(QStringLiteral("book.txt")), {}, false, false},
+                 {path(QStringLiteral("lumeno-say")), {QStringLiteral("--piece-worker"), params}, 2}, 2048, 16000);
+    qint64 bytes = 0;
+    QCOMPARE(book.check_input(&bytes), BookResult::Done);
+    CountingSink sink;
+    QList<BookProgress> seen;
+    QList<qint64> audio;
+    QCOMPARE(book.run(sink,
+                      [&](const BookProgress &p) {
+                          seen.append(p);
+                          audio.append(sink.bytes);
+                      }),
+             BookResult::Done);
+    QVERIFY(seen.size() > 4);
+    const qint64 total = 12 * 602; // blanks are not counted
+    for (qsizetype i = 0; i < seen.size(); ++i) {
+        QCOMPARE(seen[i].total, total);
+        QVERIFY2(i == 0 || seen[i].done > seen[i - 1].done, qPrintable(QString::number(i)));
+        QVERIFY2(seen[i].done < total || i == seen.size() - 1, qPrintable(QString::number(i)));
+        // Half the text spoken: about half the audio written, since every sentence sounds alike.
+        if (seen[i].done >= total / 2 && (i == 0 || seen[i - 1].done < total / 2)) {
+            const double share = double(audio[i]) / double(sink.bytes);
+            QVERIFY2(share > 0.3 && share < 0.8, qPrintable(QString::number(share)));
+        }
+    }
+    QCOMPARE(seen.constLast().done, total);
+}
+
+void TestLumenoSay::interrupt_keepsTheOldOutput_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl-C") << int(SIGINT);
+    QTest::newRow("kill") << int(SIGTERM);
+    QTest::newRow("hang-up") << int(SIGHUP);
+}
+
 void TestLumenoSay::interrupt_keepsTheOldOutput()
 {
+    QFETCH(int, signal);
     write(QStringLiteral("book.txt"), chapter(200000));
     write(QStringLiteral("book.wav"), "old contents");
     std::unique_ptr<QProcess> process(start({QStringLiteral("-f"), path(QStringLiteral("book.txt")),
                                              QStringLiteral("-o"), path(QStringLiteral("book.wav"))}));
     // Interrupted while it writes: the file beside the output exists by then.
     QTRY_VERIFY_WITH_TIMEOUT(!QDir(m_dir->path()).entryList({QStringLiteral("book.wav.part*")}).isEmpty(), 20000);
-    ::kill(static_cast<pid_t>(process->processId()), SIGINT);
+    ::kill(static_cast<pid_t>(process->processId()), signal);
     QVERIFY(process->waitForFinished(5000));
+    QCOMPARE(process->exitStatus(), QProcess::NormalExit);
     QCOMPARE(process->exitCode(), 130);
     QCOMPARE(file_bytes::read(path(QStringLiteral("book.wav"))), QByteArray("old contents"));
     QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("book.wav.part*")}), QStringList{});
@@ -305,6 +416,13 @@ void TestLumenoSay::badInput_isRefusedWithItsCode()
     write(QStringLiteral("nul.txt"), QByteArray("abc\0def", 7));
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("nul.txt")), QStringLiteral("-o"), out}), 4);
     QVERIFY(m_stderr.contains("not text"));
+    // SSML nested so deeply that each piece would be all reopened tags.
+    write(QStringLiteral("deep.xml"), "<speak>" + QByteArray("<prosody rate=\"fast\">").repeated(66) + "Hello."
+                                          + QByteArray("</prosody>").repeated(66) + "</speak>");
+    QCOMPARE(say({QStringLiteral("--ssml"), QStringLiteral("-f"), path(QStringLiteral("deep.xml")),
+                  QStringLiteral("-o"), out}),
+             4);
+    QVERIFY2(m_stderr.contains("nests its elements too deeply"), m_stderr.constData());
     write(QStringLiteral("blank.txt"), " \r\n\t\n");
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("blank.txt")), QStringLiteral("-o"), out}), 7);
     QCOMPARE(say({QStringLiteral("-o"), out}, QByteArray()), 7);
@@ -329,20 +447,55 @@ void TestLumenoSay::badInput_isRefusedWithItsCode()
                   path(QStringLiteral("b/ch.txt")), QStringLiteral("--output-dir"), m_dir->path()}),
              2);
     QVERIFY(!QFile::exists(path(QStringLiteral("ch.wav"))));
-    // Nor may an output replace an input.
-    QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("utf8.txt")), QStringLiteral("-o"),
-                  path(QStringLiteral("utf8.txt"))}),
-             2);
+    // Nor may an output replace an input, under its own name or through a link.
+    QVERIFY(QFile::link(path(QStringLiteral("utf8.txt")), path(QStringLiteral("alias.txt"))));
+    QCOMPARE(::link(QFile::encodeName(path(QStringLiteral("utf8.txt"))).constData(),
+                    QFile::encodeName(path(QStringLiteral("hard.txt"))).constData()),
+             0);
+    for (const char *input : {"utf8.txt", "alias.txt", "hard.txt"}) {
+        QCOMPARE(say({QStringLiteral("-f"), path(QString::fromLatin1(input)), QStringLiteral("-o"),
+                      path(QStringLiteral("utf8.txt"))}),
+                 2);
+        QVERIFY2(m_stderr.contains("is an input file"), input);
+    }
+    QCOMPARE(file_bytes::read(path(QStringLiteral("utf8.txt"))), QStringLiteral("春眠不觉晓，处处闻啼鸟。").toUtf8());
 }
 
 void TestLumenoSay::errors_exitWithTheirCodes()
 {
+    QCOMPARE(say({QStringLiteral("--version")}), 0);
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^lumeno-say \\d+\\.\\d+\n$")).match(QString::fromUtf8(m_stdout)).hasMatch(),
+        m_stdout.constData());
+    // More workers than the machine can use are not started, and the user is told.
+    QCOMPARE(say({QStringLiteral("--jobs"), QStringLiteral("256"), QStringLiteral("-o"), path(QStringLiteral("j.wav")),
+                  QStringLiteral("你好")}),
+             0);
+    QVERIFY2(m_stderr.startsWith("lumeno-say: --jobs 256 is more than"), m_stderr.constData());
     QCOMPARE(say({QStringLiteral("--speed"), QStringLiteral("warp"), QStringLiteral("x")}), 2);
     QVERIFY(m_stderr.contains("--speed"));
     QCOMPARE(say({QStringLiteral("--speed"), QString(), QStringLiteral("x")}), 2);
     QCOMPARE(say({QStringLiteral("--voice"), QStringLiteral("nobody"), QStringLiteral("x")}), 3);
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("missing.txt"))}), 4);
-    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("no/such/folder/x.wav")), QStringLiteral("x")}), 6);
+    QVERIFY2(m_stderr.contains("missing.txt: No such file or directory"), m_stderr.constData());
+    // A text the announced encoding cannot hold is named as such.
+    QCOMPARE(say({QStringLiteral("--text-encoding"), QStringLiteral("BIG5"), QStringLiteral("-o"),
+                  path(QStringLiteral("big5.wav")), QStringLiteral("这个")}),
+             4);
+    QVERIFY2(m_stderr.contains("cannot hold"), m_stderr.constData());
+    for (const char *name : {"no/such/folder/x.wav", "no/such/folder/x.mp3"}) {
+        QCOMPARE(say({QStringLiteral("-o"), path(QString::fromLatin1(name)), QStringLiteral("x")}), 6);
+        QVERIFY2(m_stderr.contains(": No such file or directory"), m_stderr.constData());
+    }
+    // A file made read-only is not replaced, even by root.
+    write(QStringLiteral("kept.mp3"), "kept");
+    QVERIFY(QFile::setPermissions(path(QStringLiteral("kept.mp3")), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("kept.mp3")), QStringLiteral("x")}), 6);
+    QVERIFY2(m_stderr.contains("kept.mp3: Permission denied (the file is read-only)"), m_stderr.constData());
+    QCOMPARE(file_bytes::read(path(QStringLiteral("kept.mp3"))), QByteArray("kept"));
+    struct stat kept {};
+    QCOMPARE(::stat(QFile::encodeName(path(QStringLiteral("kept.mp3"))).constData(), &kept), 0);
+    QCOMPARE(kept.st_mode & 0777, 0440u);
     QCOMPARE(say({QStringLiteral("-o"), path(QStringLiteral("quiet.wav")), QStringLiteral("。，！")}), 7);
     QVERIFY(!QFile::exists(path(QStringLiteral("quiet.wav"))));
 
@@ -367,6 +520,15 @@ void TestLumenoSay::reading_printsThePinyinWithTheUsersReadings()
     // The user's word wins; its bad line is named and skipped; 台普 says zai, zuo as they are.
     QCOMPARE(QString::fromUtf8(m_stdout), u"zai4 yin2 xing2 gong1 zuo4\n"_qs);
     QVERIFY2(m_stderr.contains("readings.txt: line 3:"), m_stderr.constData());
+
+    // A book of many batches on two workers: the file's problems are reported once, not once
+    // per batch or per worker. (Hangul is skipped by the voice, so the pieces are quick.)
+    write(QStringLiteral("config/lumeno/readings.txt"), "银行 yin2 xing2\n坏 xyz4\n");
+    write(QStringLiteral("book.txt"), (u"中"_qs + QString(600, u'한') + u"。"_qs).repeated(16).toUtf8());
+    QCOMPARE(say({QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("-f"), path(QStringLiteral("book.txt")),
+                  QStringLiteral("-o"), path(QStringLiteral("book.wav"))}),
+             0);
+    QCOMPARE(m_stderr.count("readings.txt: line 2: \"xyz\" is not a pinyin syllable"), 1);
 }
 
 QTEST_GUILESS_MAIN(TestLumenoSay)

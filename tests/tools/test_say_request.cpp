@@ -15,6 +15,8 @@ private slots:
     void errors_haveTheirExitCodes_data();
     void errors_haveTheirExitCodes();
     void output_decidesBetweenPlayingAndWriting();
+    void workerCount_isCappedPerProcessor_data();
+    void workerCount_isCappedPerProcessor();
 };
 
 void TestSayRequest::defaults_matchTheWindowDefaults()
@@ -126,6 +128,29 @@ void TestSayRequest::output_decidesBetweenPlayingAndWriting()
     QVERIFY(!written.play);
     QCOMPARE(written.output, QStringLiteral("a.wav"));
     QVERIFY(parse_say_arguments({QStringLiteral("-p"), QStringLiteral("-o"), QStringLiteral("a.wav")}).request.play);
+}
+
+void TestSayRequest::workerCount_isCappedPerProcessor_data()
+{
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<int>("processors");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("default: one per processor") << 0 << 4 << 4;
+    QTest::newRow("fewer than the processors") << 3 << 4 << 3;
+    QTest::newRow("at the cap") << 8 << 4 << 8;
+    QTest::newRow("past the cap") << 9 << 4 << 8;
+    QTest::newRow("the most the option takes") << 256 << 2 << 4;
+    QTest::newRow("processors unknown") << 256 << 0 << 2;
+}
+
+void TestSayRequest::workerCount_isCappedPerProcessor()
+{
+    QFETCH(int, asked);
+    QFETCH(int, processors);
+    QFETCH(int, expected);
+    const ParseResult r = parse_say_arguments({QStringLiteral("--jobs"), QString::number(asked > 0 ? asked : 1)});
+    QCOMPARE(r.error, ExitCode::Ok);
+    QCOMPARE(worker_count(asked, processors), expected);
 }
 
 QTEST_GUILESS_MAIN(TestSayRequest)

@@ -1,8 +1,10 @@
 #include "say/book_job.h"
 
+#include "engine/blocking_synthesis.h"
 #include "say/fd_io.h"
 #include "say/interrupt.h"
 #include "say/piece_protocol.h"
+#include "say/spoken_characters.h"
 #include "say/text_decoder.h"
 #include "say/worker_pool.h"
 #include "text/sentence_split.h"
@@ -11,6 +13,7 @@
 #include <QFileInfo>
 #include <QQueue>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -37,6 +40,8 @@ public:
         m_fd = source.file == u"-" ? STDIN_FILENO
                                    : ::open(QFile::encodeName(source.file).constData(), O_RDONLY | O_CLOEXEC);
         m_owned = m_fd != STDIN_FILENO;
+        if (m_fd < 0)
+            m_error = errno;
     }
     Reader(const Reader &) = delete;
     Reader &operator=(const Reader &) = delete;
@@ -47,8 +52,9 @@ public:
     }
 
     bool opened() const { return m_fd >= 0 || m_fd == kNoFile; }
+    // errno of the failed open or read.
+    int error() const { return m_error; }
     bool at_end() const { return m_at_end; }
-    qint64 read_bytes() const { return m_read; }
 
     bool ready_now() const
     {
@@ -64,15 +70,19 @@ public:
     {
         if (m_fd == kNoFile) {
             m_at_end = true;
-            m_read = m_text.size();
             out += m_text;
             return Step::Ok;
         }
+        // A pipe may keep the tool waiting for ever: the wait ends with an interrupt.
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {interrupt::wake_fd(), POLLIN, 0}};
+        if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1) < 0 || fds[1].revents != 0)
+            return interrupt::requested() ? Step::Error : Step::Ok;
         char buffer[kReadBlock];
         const qsizetype n = fd_io::read_some(m_fd, buffer, kReadBlock);
-        if (n < 0)
+        if (n < 0) {
+            m_error = errno;
             return Step::Error;
-        m_read += n;
+        }
         if (n == 0) {
             m_at_end = true;
             return m_decoder.finish(out) ? Step::Ok : Step::NotText;
@@ -85,9 +95,9 @@ private:
     TextDecoder m_decoder;
     QByteArray m_text;
     int m_fd = kNoFile;
+    int m_error = 0;
     bool m_owned = false;
     bool m_at_end = false;
-    qint64 m_read = 0;
 };
 
 // What the workers have answered and the tool not yet passed on, worker by worker in the
@@ -130,8 +140,9 @@ private:
     // and takes one frame from each that has. False when interrupted.
     bool read_some(qsizetype front)
     {
-        QList<pollfd> fds;
-        QList<qsizetype> workers;
+        // The interrupt's descriptor comes first, so a signal just before the wait still ends it.
+        QList<pollfd> fds{{interrupt::wake_fd(), POLLIN, 0}};
+        QList<qsizetype> workers{-1};
         for (qsizetype w = 0; w < m_queues.size(); ++w) {
             if (w == front || (!m_ended[w] && m_bytes < kHeldAudioBytes)) {
                 fds.append({m_pool.reply_fd(w), POLLIN, 0});
@@ -140,7 +151,9 @@ private:
         }
         if (::poll(fds.data(), static_cast<nfds_t>(fds.size()), -1) < 0)
             return errno == EINTR && !interrupt::requested();
-        for (qsizetype i = 0; i < fds.size(); ++i) {
+        if (fds[0].revents != 0)
+            return false;
+        for (qsizetype i = 1; i < fds.size(); ++i) {
             if (fds[i].revents == 0)
                 continue;
             Frame frame;
@@ -174,29 +187,41 @@ BookJob::BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, 
 {
 }
 
+BookResult BookJob::unreadable(int reason)
+{
+    const QString name = m_source.file == u"-" ? QStringLiteral("standard input") : m_source.file;
+    m_message = QStringLiteral("cannot read %1: %2").arg(name, QString::fromLocal8Bit(std::strerror(reason)));
+    return BookResult::Unreadable;
+}
+
 BookResult BookJob::check_input(qint64 *gbk_bytes)
 {
     *gbk_bytes = -1;
     if (m_source.file.isEmpty() || m_source.file == u"-")
         return BookResult::Done;
-    if (!QFileInfo(m_source.file).isFile()) {
+    if (const QFileInfo info(m_source.file); info.exists() && !info.isFile()) {
         m_message = QStringLiteral("%1 is not a file").arg(m_source.file);
         return BookResult::Unreadable;
     }
     Reader reader(m_source);
     if (!reader.opened())
-        return BookResult::Unreadable;
+        return unreadable(reader.error());
     qint64 size = 0;
+    SpokenCharacters spoken(m_source.ssml);
     while (!reader.at_end()) {
+        if (interrupt::requested())
+            return BookResult::Interrupted;
         QByteArray gbk;
         const Reader::Step step = reader.next(gbk);
         if (step == Reader::Step::Error)
-            return interrupt::requested() ? BookResult::Interrupted : BookResult::Unreadable;
+            return interrupt::requested() ? BookResult::Interrupted : unreadable(reader.error());
         if (step == Reader::Step::NotText)
             return BookResult::NotText;
         size += gbk.size();
+        spoken.feed(gbk);
     }
     *gbk_bytes = size;
+    m_spoken_total = spoken.count();
     return BookResult::Done;
 }
 
@@ -204,25 +229,27 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
 {
     Reader reader(m_source);
     if (!reader.opened())
-        return BookResult::Unreadable;
-    const qint64 total = m_source.file.isEmpty() ? m_source.text.size()
-                         : m_source.file == u"-" ? 0
-                                                 : QFileInfo(m_source.file).size();
+        return unreadable(reader.error());
+    // Progress counts the characters whose audio has been written; unknown for standard input.
+    const qint64 total = m_source.file.isEmpty() ? SpokenCharacters::of(m_source.text, m_source.ssml)
+                                                 : std::max<qint64>(m_spoken_total, 0);
 
     WorkerPool pool;
     if (!pool.start(m_workers.program, m_workers.arguments, m_workers.count)) {
-        m_message = QStringLiteral("cannot start the speech workers");
+        m_message = QStringLiteral("cannot start the speech workers: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(pool.error())));
         return BookResult::EngineFailure;
     }
     const std::unique_ptr<EngineSplitter> splitter = EngineSplitter::create(m_source.ssml, m_piece_limit);
-    QQueue<qint64> read_behind; // the input read when each batch in flight was cut
+    QQueue<QList<qint64>> batch_characters; // spoken characters of each piece of each batch in flight
+    qint64 spoken = 0;
     qint64 sent = 0;
     qint64 done = 0;
     qint64 audio_bytes = 0;
     const qint64 window = qint64{pool.count()} * kQueuedPerWorker;
     HeldReplies held(pool);
     QList<QByteArray> batch; // pieces waiting for the rest of their batch
-    QQueue<int> batch_sizes; // pieces in each batch in flight
+    const auto audio_seconds = [this](qint64 bytes) { return static_cast<double>(bytes) / (m_rate * 2.0); };
     const auto stop = [&](BookResult result) {
         pool.stop(true);
         return result;
@@ -239,9 +266,11 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
             if (batch.size() == piece_protocol::kPiecesPerBatch || last) {
                 if (!pool.send(sent++, batch.join(piece_protocol::kPieceSeparator)))
                     return stop(BookResult::EngineFailure);
-                batch_sizes.enqueue(static_cast<int>(batch.size()));
+                QList<qint64> characters;
+                for (const QByteArray &piece : batch)
+                    characters.append(SpokenCharacters::of(piece, m_source.ssml));
+                batch_characters.enqueue(characters);
                 batch.clear();
-                read_behind.enqueue(reader.read_bytes());
                 continue;
             }
             if (reader.at_end() || (sent > done && !reader.ready_now()))
@@ -251,16 +280,20 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
             if (step == Reader::Step::NotText)
                 return stop(BookResult::NotText);
             if (step == Reader::Step::Error)
-                return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::Unreadable);
+                return stop(interrupt::requested() ? BookResult::Interrupted : unreadable(reader.error()));
             splitter->feed(gbk);
             if (reader.at_end())
                 splitter->finish();
+            if (splitter->too_deep())
+                return stop(BookResult::TooDeep);
+            if (interrupt::requested())
+                return stop(BookResult::Interrupted);
         }
         if (sent == done)
             break;
 
         // A batch is answered piece by piece, so parts and progress still follow the pieces.
-        for (int piece = batch_sizes.dequeue(); piece > 0; --piece) {
+        for (const qint64 characters : batch_characters.dequeue()) {
             QByteArray audio;
             qint32 engine_result = 0;
             for (;;) {
@@ -277,17 +310,23 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
                 if (!sink.write(audio))
                     return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::SinkFailure);
             }
+            if (engine_result == kUnrepresentable)
+                return stop(BookResult::Unencodable);
             if (engine_result != 0) {
                 m_message = QStringLiteral("synthesis failed (error %1)").arg(engine_result);
                 return stop(BookResult::EngineFailure);
             }
             if (!sink.sentence_end())
                 return stop(BookResult::SinkFailure);
+            // The whole only once the last piece is written, whatever the count of the pieces.
+            spoken += characters;
+            if (progress)
+                progress({total > 0 ? std::min(spoken, total - 1) : spoken, total, audio_seconds(audio_bytes)});
         }
         ++done;
-        if (progress)
-            progress({read_behind.dequeue(), total, static_cast<double>(audio_bytes) / (m_rate * 2.0)});
     }
+    if (progress && total > 0)
+        progress({total, total, audio_seconds(audio_bytes)});
     pool.stop(false);
     return audio_bytes == 0 ? BookResult::NothingToSay : BookResult::Done;
 }

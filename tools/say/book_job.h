@@ -30,12 +30,14 @@ enum class BookResult {
     NothingToSay,  // empty or blank input, or no audio for it
     EngineFailure, // a worker did not start or the engine failed (message says which)
     SinkFailure,   // the sink refused the audio (its error says why)
+    Unencodable,   // the text has characters the announced text encoding cannot hold
+    TooDeep,       // SSML nested too deeply to be cut into pieces
     Interrupted,
 };
 
 struct BookProgress {
-    qint64 done = 0;  // input bytes behind the pieces spoken so far
-    qint64 total = 0; // input bytes in all; 0 when unknown (standard input)
+    qint64 done = 0;  // characters of the text whose audio has been written (blanks and markup not counted)
+    qint64 total = 0; // such characters in all (reached only at the end); 0 when unknown (standard input)
     double audio_seconds = 0;
 };
 
@@ -43,8 +45,8 @@ class BookJob final {
 public:
     BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, quint32 sample_rate);
 
-    // Reads a file input through once (before anything is written): its size in GBK bytes, or
-    // a refusal. Standard input and given texts are checked as they stream.
+    // Reads a file input through once (before anything is written): its size in GBK bytes (and
+    // its characters, for the progress), or a refusal. Standard input and given texts are checked as they stream.
     BookResult check_input(qint64 *gbk_bytes);
 
     BookResult run(AudioSink &sink, const std::function<void(const BookProgress &)> &progress);
@@ -53,9 +55,13 @@ public:
     const QString &message() const { return m_message; }
 
 private:
+    // Sets the message for an input the system would not let us read.
+    BookResult unreadable(int reason);
+
     BookSource m_source;
     BookWorkers m_workers;
     qsizetype m_piece_limit;
     quint32 m_rate;
     QString m_message;
+    qint64 m_spoken_total = -1; // spoken characters of a file input, counted by check_input
 };

@@ -1,6 +1,5 @@
 #include "say/encoded_stream.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 #include <sndfile.h>
@@ -52,15 +51,25 @@ std::optional<AudioFileKind> audio_file_kind(const QString &path)
 
 EncodedStream::EncodedStream(const QString &target, AudioFileKind kind, quint32 sample_rate, int quality)
     : m_pending(target)
+    , m_target(target)
 {
+    if (m_pending.path().isEmpty()) {
+        fail(m_pending.error());
+        return;
+    }
+    if (!m_io.open(m_pending.path())) {
+        fail(PendingFile::write_error(target, m_io.error()));
+        return;
+    }
     SF_INFO info{};
     info.samplerate = static_cast<int>(sample_rate);
     info.channels = 1;
     info.format = sndfile_format(kind);
-    if (!m_pending.path().isEmpty())
-        m_file = sf_open(QFile::encodeName(m_pending.path()).constData(), SFM_WRITE, &info);
+    m_file = m_io.open_sound(info);
     if (m_file == nullptr) {
-        fail(QStringLiteral("cannot write %1: %2").arg(target, QString::fromUtf8(sf_strerror(nullptr))));
+        fail(m_io.error() != 0
+                 ? PendingFile::write_error(target, m_io.error())
+                 : QStringLiteral("cannot write %1: %2").arg(target, QString::fromUtf8(sf_strerror(nullptr))));
         return;
     }
     // libsndfile's level runs the other way: 0 is the best quality, 1 the smallest file. Its
@@ -90,8 +99,12 @@ bool EncodedStream::write(QByteArrayView pcm)
     std::vector<short> samples(static_cast<std::size_t>(count));
     for (qsizetype i = 0; i < count; ++i)
         samples[static_cast<std::size_t>(i)] = qFromLittleEndian<qint16>(bytes.constData() + 2 * i);
-    if (sf_write_short(m_file, samples.data(), count) != count)
-        return fail(QStringLiteral("cannot encode the audio: %1").arg(QString::fromUtf8(sf_strerror(m_file))));
+    const bool encoded = sf_write_short(m_file, samples.data(), count) == count;
+    if (m_io.error() != 0)
+        return fail(PendingFile::write_error(m_target, m_io.error()));
+    if (!encoded)
+        return fail(
+            QStringLiteral("cannot encode the audio for %1: %2").arg(m_target, QString::fromUtf8(sf_strerror(m_file))));
     return true;
 }
 
@@ -99,9 +112,14 @@ bool EncodedStream::finish()
 {
     if (m_file == nullptr)
         return false;
+    // The encoder writes what it still holds and its headers at the close: a file is whole
+    // only when every one of those writes and the close of the descriptor succeeded.
     const int closed = sf_close(m_file);
     m_file = nullptr;
-    if (closed != 0)
-        return fail(QStringLiteral("cannot finish the audio file"));
-    return m_pending.commit() || fail(QStringLiteral("cannot replace the output file"));
+    const bool written = m_io.close();
+    if (m_io.error() != 0)
+        return fail(PendingFile::write_error(m_target, m_io.error()));
+    if (closed != 0 || !written)
+        return fail(QStringLiteral("cannot finish %1: %2").arg(m_target, QString::fromUtf8(sf_error_number(closed))));
+    return m_pending.commit() || fail(m_pending.error());
 }

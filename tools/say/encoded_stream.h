@@ -1,12 +1,11 @@
 #pragma once
 
 #include "say/audio_sink.h"
+#include "say/checked_sound_file.h"
 #include "say/pending_file.h"
 
 #include <QString>
 #include <optional>
-
-typedef struct sf_private_tag SNDFILE;
 
 // Compressed audio files through libsndfile: MP3, Ogg Vorbis, Opus (in Ogg) and FLAC.
 enum class AudioFileKind { Wav, Mp3, Vorbis, Opus, Flac };
@@ -25,6 +24,8 @@ public:
 
 private:
     PendingFile m_pending;
+    QString m_target;
+    CheckedSoundFile m_io;
     SNDFILE *m_file = nullptr;
     QByteArray m_odd; // a byte of a sample whose other byte has not come yet
 };

@@ -19,6 +19,20 @@ bool write_all(int fd, QByteArrayView bytes)
     return true;
 }
 
+int write_all_or_reason(int fd, QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, static_cast<std::size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        done += n;
+    }
+    return 0;
+}
+
 qsizetype read_some(int fd, char *out, qsizetype max, bool stop_on_signal)
 {
     for (;;) {

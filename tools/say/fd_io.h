@@ -9,6 +9,9 @@
 namespace fd_io {
 
 bool write_all(int fd, QByteArrayView bytes);
+// The same, for files: 0 when all was written, else the system's reason (ENOSPC when the
+// system took nothing more without one).
+int write_all_or_reason(int fd, QByteArrayView bytes);
 // Exactly size bytes into out; false at the end of the stream or on an error.
 bool read_exact(int fd, char *out, qsizetype size, bool stop_on_signal = true);
 // Up to max bytes: their number, 0 at the end of the stream, negative on an error.

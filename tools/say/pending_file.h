@@ -5,7 +5,9 @@
 // Where an output is written until it is complete. For a regular file (or a new name) that is
 // a fresh file beside the target, renamed over it by commit(), so a broken or interrupted run
 // never leaves a partial file under the target's name; it is removed when not committed. A
-// target that exists and is not a regular file (a device, a FIFO) is written directly.
+// target that exists and is not a regular file (a device, a FIFO) is written directly. A
+// target the user may not write, or one without any write permission (read-only on purpose,
+// even for root), is refused rather than replaced.
 class PendingFile final {
 public:
     explicit PendingFile(const QString &target);
@@ -13,13 +15,19 @@ public:
     PendingFile &operator=(const PendingFile &) = delete;
     ~PendingFile();
 
-    // The path to write; empty when the target is a folder or no file can be made beside it.
+    // The path to write; empty when the target is refused or no file can be made beside it.
     const QString &path() const { return m_path; }
+    // Why path() is empty or commit() failed: "cannot write NAME: the system's reason".
+    const QString &error() const { return m_error; }
     bool commit();
+
+    // "cannot write NAME: REASON" with the system's text for errno_value.
+    static QString write_error(const QString &name, int errno_value);
 
 private:
     QString m_target;
     QString m_path;
+    QString m_error;
     bool m_direct = false;
     bool m_committed = false;
 };

@@ -54,6 +54,13 @@ int run_piece_worker(TtsEngine &engine, const QByteArray &params)
 {
     // Load (and if need be deploy) the library once, before any fork, so no child repeats it.
     engine.load_library();
+    // The same for the user's readings: a reading of one character reads the file, and every
+    // batch's process inherits what was read instead of reading and reporting it again.
+    if (const QTTSTextReadingFunc preview = engine.reading_preview()) {
+        char reading[64];
+        unsigned int length = sizeof reading;
+        preview(params.constData(), "\xd6\xd0", 2, reading, &length); // 中 in GBK
+    }
     QByteArray text;
     while (piece_protocol::read_piece(STDIN_FILENO, text)) {
         const pid_t child = fork();

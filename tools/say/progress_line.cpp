@@ -1,5 +1,6 @@
 #include "say/progress_line.h"
 
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -32,15 +33,15 @@ ProgressLine::~ProgressLine()
     clear();
 }
 
-QString ProgressLine::text(qint64 done, qint64 total, double audio_seconds, qint64 elapsed_ms)
+QString ProgressLine::text(qint64 done, qint64 total, double audio_seconds, qint64 elapsed_ms, qint64 left_ms)
 {
     QString line;
     if (total > 0) {
         const double share = qBound(0.0, static_cast<double>(done) / static_cast<double>(total), 1.0);
         line = QStringLiteral("%1%").arg(static_cast<int>(share * 100), 3);
         line += QStringLiteral("  elapsed %1").arg(clock_text(elapsed_ms));
-        if (share > 0)
-            line += QStringLiteral("  left %1").arg(clock_text(static_cast<qint64>(elapsed_ms * (1 - share) / share)));
+        if (left_ms >= 0)
+            line += QStringLiteral("  left %1").arg(clock_text(left_ms));
     } else {
         line = QStringLiteral("elapsed %1").arg(clock_text(elapsed_ms));
     }
@@ -48,13 +49,29 @@ QString ProgressLine::text(qint64 done, qint64 total, double audio_seconds, qint
     return line;
 }
 
+qint64 ProgressLine::time_left(qint64 done, qint64 total, qint64 now_ms)
+{
+    // The rate is measured from the first piece written, so the start-up (workers starting,
+    // the first batch spoken before any audio comes) does not count as speaking time.
+    if (m_first_ms < 0) {
+        m_first_ms = now_ms;
+        m_first_done = done;
+    }
+    const qint64 spoken = done - m_first_done;
+    if (total <= 0 || spoken <= 0 || now_ms <= m_first_ms)
+        return -1;
+    const double rate = static_cast<double>(spoken) / static_cast<double>(now_ms - m_first_ms); // per ms
+    return static_cast<qint64>(static_cast<double>(std::max<qint64>(total - done, 0)) / rate);
+}
+
 void ProgressLine::update(qint64 done, qint64 total, double audio_seconds)
 {
     const qint64 now = m_clock.elapsed();
+    const qint64 left = time_left(done, total, now);
     if (!m_enabled || now < kQuietMs || (m_last_draw >= 0 && now - m_last_draw < kRedrawMs))
         return;
     m_last_draw = now;
-    const QByteArray line = text(done, total, audio_seconds, now).toUtf8();
+    const QByteArray line = text(done, total, audio_seconds, now, left).toUtf8();
     std::fprintf(m_to, "\r%s\x1b[K", line.constData());
     std::fflush(m_to);
     m_shown = true;

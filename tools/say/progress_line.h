@@ -11,13 +11,17 @@ public:
     ProgressLine(FILE *to, bool enabled);
     ~ProgressLine();
 
-    // done and total in the same unit (bytes of the input); total 0 when unknown.
+    // done and total in the same unit (characters of the text spoken); total 0 when unknown.
     void update(qint64 done, qint64 total, double audio_seconds);
     // Clears the line so messages after it start at the margin.
     void clear();
 
-    // The text of the line (without the carriage return), for a given moment.
-    static QString text(qint64 done, qint64 total, double audio_seconds, qint64 elapsed_ms);
+    // The text of the line (without the carriage return), for a given moment; left_ms < 0: not
+    // known yet.
+    static QString text(qint64 done, qint64 total, double audio_seconds, qint64 elapsed_ms, qint64 left_ms);
+    // The time left at the rate measured since the first update (and records that update);
+    // -1 while it cannot be told.
+    qint64 time_left(qint64 done, qint64 total, qint64 now_ms);
 
 private:
     FILE *m_to;
@@ -25,4 +29,6 @@ private:
     bool m_shown = false;
     QElapsedTimer m_clock;
     qint64 m_last_draw = -1;
+    qint64 m_first_ms = -1;
+    qint64 m_first_done = 0;
 };

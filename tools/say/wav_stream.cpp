@@ -1,19 +1,47 @@
 #include "say/wav_stream.h"
 
 #include "audio/wav_builder.h"
+#include "say/fd_io.h"
 
+#include <QFile>
 #include <QtEndian>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 WavStream::WavStream(const QString &target, quint32 sample_rate, qint64 max_data)
     : m_pending(target)
-    , m_file(m_pending.path())
+    , m_target(target)
     , m_rate(sample_rate)
     , m_max_data(max_data)
 {
-    m_open = !m_pending.path().isEmpty() && m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-             && m_file.write(WavBuilder::wrap({}, sample_rate)) == WavBuilder::kHeaderSize;
-    if (!m_open)
-        fail(QStringLiteral("cannot write %1").arg(target));
+    if (m_pending.path().isEmpty()) {
+        fail(m_pending.error());
+        return;
+    }
+    m_fd = ::open(QFile::encodeName(m_pending.path()).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (m_fd < 0) {
+        failed_with(errno);
+        return;
+    }
+    struct stat info {};
+    m_sequential = ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode);
+    m_open = !failed_with(fd_io::write_all_or_reason(m_fd, WavBuilder::wrap({}, sample_rate)));
+}
+
+WavStream::~WavStream()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool WavStream::failed_with(int reason)
+{
+    if (reason == 0)
+        return false;
+    fail(PendingFile::write_error(m_target, reason));
+    return true;
 }
 
 bool WavStream::write(QByteArrayView pcm)
@@ -23,8 +51,8 @@ bool WavStream::write(QByteArrayView pcm)
     if (m_data + pcm.size() > m_max_data)
         return fail(QStringLiteral("the speech is longer than a WAV file can hold (4 GiB); "
                                    "use --split-minutes or a compressed format such as .flac or .mp3"));
-    if (m_file.write(pcm.data(), pcm.size()) != pcm.size())
-        return fail(QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString()));
+    if (failed_with(fd_io::write_all_or_reason(m_fd, pcm)))
+        return false;
     m_data += pcm.size();
     return true;
 }
@@ -33,14 +61,19 @@ bool WavStream::finish()
 {
     if (!m_open)
         return false;
-    // A device or a pipe cannot go back to the header: it keeps the empty sizes.
-    if (!m_file.isSequential()) {
+    m_open = false;
+    if (!m_sequential) {
         QByteArray sized = WavBuilder::wrap({}, m_rate);
         qToLittleEndian<quint32>(static_cast<quint32>(m_data + 36), sized.data() + 4);
         qToLittleEndian<quint32>(static_cast<quint32>(m_data), sized.data() + 40);
-        if (!m_file.seek(0) || m_file.write(sized) != sized.size())
-            return fail(QStringLiteral("cannot write %1").arg(m_file.fileName()));
+        if (::lseek(m_fd, 0, SEEK_SET) != 0)
+            return !failed_with(errno);
+        if (failed_with(fd_io::write_all_or_reason(m_fd, sized)))
+            return false;
     }
-    m_file.close();
-    return m_pending.commit() || fail(QStringLiteral("cannot replace the output file"));
+    // Some file systems report a failed write only at the close.
+    const int fd = std::exchange(m_fd, -1);
+    if (::close(fd) != 0 && errno != EINTR)
+        return !failed_with(errno);
+    return m_pending.commit() || fail(m_pending.error());
 }

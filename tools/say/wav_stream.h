@@ -3,7 +3,7 @@
 #include "say/audio_sink.h"
 #include "say/pending_file.h"
 
-#include <QFile>
+#include <QString>
 
 // A WAV file written as the audio comes: the header's sizes are filled in at the end. The
 // 32-bit sizes cap the audio at kMaxData bytes; audio beyond that is refused (and the file
@@ -16,10 +16,15 @@ public:
 
     bool write(QByteArrayView pcm) override;
     bool finish() override;
+    ~WavStream() override;
 
 private:
+    bool failed_with(int reason);
+
     PendingFile m_pending;
-    QFile m_file;
+    QString m_target;
+    int m_fd = -1;
+    bool m_sequential = false; // a device or a pipe: the header cannot be rewritten
     quint32 m_rate;
     qint64 m_max_data;
     qint64 m_data = 0;

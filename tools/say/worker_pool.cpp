@@ -3,6 +3,7 @@
 #include "say/fd_io.h"
 #include "say/piece_protocol.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
@@ -39,12 +40,23 @@ bool WorkerPool::start(const QString &program, const QStringList &arguments, int
         argv.push_back(s.data());
     argv.push_back(nullptr);
 
+    // Every worker reads the user's readings file; only the first reports its problems.
+    std::vector<char *> quiet_environment;
+    QByteArray quiet = "LUMENO_READINGS_QUIET=1";
+    for (char **variable = environ; *variable != nullptr; ++variable)
+        quiet_environment.push_back(*variable);
+    quiet_environment.push_back(quiet.data());
+    quiet_environment.push_back(nullptr);
+
     for (int i = 0; i < count; ++i) {
         int in[2];
         int out[2];
-        if (pipe2(in, O_CLOEXEC) != 0)
+        if (pipe2(in, O_CLOEXEC) != 0) {
+            m_error = errno;
             return false;
+        }
         if (pipe2(out, O_CLOEXEC) != 0) {
+            m_error = errno;
             ::close(in[0]);
             ::close(in[1]);
             return false;
@@ -54,13 +66,15 @@ bool WorkerPool::start(const QString &program, const QStringList &arguments, int
         posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         Worker w;
-        const int spawned = posix_spawn(&w.pid, path.constData(), &actions, nullptr, argv.data(), environ);
+        const int spawned = posix_spawn(&w.pid, path.constData(), &actions, nullptr, argv.data(),
+                                        i == 0 ? environ : quiet_environment.data());
         posix_spawn_file_actions_destroy(&actions);
         ::close(in[0]);
         ::close(out[1]);
         w.to = in[1];
         w.from = out[0];
         if (spawned != 0) {
+            m_error = spawned;
             close_fd(w.to);
             close_fd(w.from);
             return false;

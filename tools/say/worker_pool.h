@@ -18,6 +18,8 @@ public:
     // Starts count copies of program with arguments. False when one could not be started.
     bool start(const QString &program, const QStringList &arguments, int count);
     int count() const { return static_cast<int>(m_workers.size()); }
+    // errno of the failed start.
+    int error() const { return m_error; }
 
     bool send(qint64 piece, const QByteArray &text);
     int reply_fd(qint64 piece) const;
@@ -33,4 +35,5 @@ private:
     };
     const Worker &worker(qint64 piece) const { return m_workers[static_cast<qsizetype>(piece % count())]; }
     QList<Worker> m_workers;
+    int m_error = 0;
 };
