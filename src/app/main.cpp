@@ -21,7 +21,7 @@ int main(int argc, char *argv[])
     TtsEngine engine(carried_engine_images(), folders);
     engine.set_fatal_handler(message_box::fatal);
     const SkinImages skin_images = carried_skin_images();
-    SkinLoader skin(skin_images.library, folders.system, folders.program);
+    SkinLoader skin(skin_images.library, folders);
     skin.set_fatal_handler(message_box::fatal);
 
     MainWindow window(engine, settings_file_path(program_folder));
