@@ -1,5 +1,6 @@
 #include "app/dialogs/message_box.h"
 #include "app/main_window.h"
+#include "app/start/program_start.h"
 #include "audio/audio_player.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
@@ -13,6 +14,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> end = program_start::handle_command_line(argc, argv))
+        return *end;
     QApplication app(argc, argv);
     const QString program_folder = QCoreApplication::applicationDirPath();
     QDir::setCurrent(program_folder);

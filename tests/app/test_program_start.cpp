@@ -35,6 +35,8 @@ private slots:
     void skinLibrary_data();
     void skinLibrary();
     void relocatedInstall_usesTheLibrariesBesideItsPrograms();
+    void commandLine_answersWithoutAWindow_data();
+    void commandLine_answersWithoutAWindow();
 
 private:
     Start start(const QString &system_folder, const QByteArray &script = {}, const QString &program = {});
@@ -267,6 +269,52 @@ void TestProgramStart::relocatedInstall_usesTheLibrariesBesideItsPrograms()
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("data/lumeno"))));
     // An install keeps its settings in the user's folder.
     QVERIFY(QFileInfo(path(QStringLiteral("config/lumeno"))).isDir());
+}
+
+void TestProgramStart::commandLine_answersWithoutAWindow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exit_code");
+    QTest::addColumn<QByteArray>("output");       // the start of standard output
+    QTest::addColumn<QByteArray>("error_output"); // the start of standard error
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0 << QByteArray("Usage: lumeno ")
+                            << QByteArray();
+    QTest::newRow("-h after a Qt option")
+        << QStringList{QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-h")} << 0
+        << QByteArray("Usage: lumeno ") << QByteArray();
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QByteArray("lumeno " VERSION "\n")
+                               << QByteArray();
+    QTest::newRow("no display") << QStringList() << 1 << QByteArray()
+                                << QByteArray("lumeno: cannot open the window: no display");
+}
+
+void TestProgramStart::commandLine_answersWithoutAWindow()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exit_code);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, error_output);
+    QProcess process;
+    // No display at all: the answers must not need one.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &name :
+         {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY")})
+        env.remove(name);
+    env.insert(QStringLiteral("LUMENO_LIBRARY_DIR"), path(QStringLiteral("system")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+    process.setProcessEnvironment(env);
+    process.start(path(QStringLiteral("program/lumeno")), arguments);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), exit_code);
+    const QByteArray out = process.readAllStandardOutput();
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(output.isEmpty() ? out.isEmpty() : out.startsWith(output), out.constData());
+    QVERIFY2(error_output.isEmpty() ? err.isEmpty() : err.startsWith(error_output) && err.count('\n') == 1,
+             err.constData());
+    // Ended before anything was set up.
+    QVERIFY(QDir(path(QStringLiteral("system"))).isEmpty());
+    QCOMPARE(QDir(path(QStringLiteral("program"))).entryList(QDir::Files), QStringList{QStringLiteral("lumeno")});
 }
 
 QTEST_GUILESS_MAIN(TestProgramStart)
