@@ -10,13 +10,17 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLocale>
 #include <QScreen>
 
 int main(int argc, char *argv[])
 {
     if (const std::optional<int> end = program_start::handle_command_line(argc, argv))
         return *end;
+    program_start::set_identity();
     QApplication app(argc, argv);
+    program_start::set_window_icon(app);
+    program_start::load_qt_translations(app, QLocale::system());
     const QString program_folder = QCoreApplication::applicationDirPath();
     QDir::setCurrent(program_folder);
 

@@ -1,5 +1,10 @@
 #include "app/start/program_start.h"
 
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,6 +67,32 @@ std::optional<int> handle_command_line(int argc, char **argv)
         return 1;
     }
     return std::nullopt;
+}
+
+void set_identity()
+{
+    // The window class on X11 is the application name: the menu entry's StartupWMClass.
+    QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LUMENO_VERSION));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+}
+
+void set_window_icon(QGuiApplication &app)
+{
+    // The installed theme's icon when there is one, else the same picture carried inside.
+    const QString id = QString::fromLatin1(kDesktopFileName);
+    app.setWindowIcon(QIcon::fromTheme(id, QIcon(QStringLiteral(":/lumeno/%1.svg").arg(id))));
+}
+
+bool load_qt_translations(QCoreApplication &app, const QLocale &locale)
+{
+    auto *translator = new QTranslator(&app);
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 } // namespace program_start
