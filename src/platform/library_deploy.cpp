@@ -233,8 +233,11 @@ bool open_carried_library(SharedLibrary &library, const CarriedLibrary &carried,
 void report_unloadable_library(const CarriedLibrary &library, const LibraryFolders &folders,
                                const QString &loader_error)
 {
+    // A build that carries no copy only ever looks for the installed one.
     QStringList tried;
-    for (const QString *folder : {&folders.installed, &folders.system, &folders.program, &folders.user}) {
+    const bool carried = !library.image.isEmpty();
+    for (const QString *folder : {&folders.installed, &folders.system, carried ? &folders.program : &folders.installed,
+                                  carried ? &folders.user : &folders.installed}) {
         if (!folder->isEmpty() && !tried.contains(*folder))
             tried.append(*folder);
     }
