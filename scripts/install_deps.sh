@@ -7,6 +7,8 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools
+  # the window: Qt's own texts (standard dialogs) in the user's language, the SVG window icon
+  qt6-translations-l10n libqt6svg6
   # speech engine
   libespeak-ng-dev espeak-ng-data espeak-ng libsoxr-dev libspeex-dev
   # lumeno-say: MP3, Ogg Vorbis, Opus and FLAC output

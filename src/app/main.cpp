@@ -1,5 +1,6 @@
 #include "app/dialogs/message_box.h"
 #include "app/main_window.h"
+#include "app/start/program_start.h"
 #include "audio/audio_player.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
@@ -9,11 +10,17 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLocale>
 #include <QScreen>
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> end = program_start::handle_command_line(argc, argv))
+        return *end;
+    program_start::set_identity();
     QApplication app(argc, argv);
+    program_start::set_window_icon(app);
+    program_start::load_qt_translations(app, QLocale::system());
     const QString program_folder = QCoreApplication::applicationDirPath();
     QDir::setCurrent(program_folder);
 
@@ -21,7 +28,7 @@ int main(int argc, char *argv[])
     TtsEngine engine(carried_engine_images(), folders);
     engine.set_fatal_handler(message_box::fatal);
     const SkinImages skin_images = carried_skin_images();
-    SkinLoader skin(skin_images.library, folders.system, folders.program);
+    SkinLoader skin(skin_images.library, folders);
     skin.set_fatal_handler(message_box::fatal);
 
     MainWindow window(engine, settings_file_path(program_folder));

@@ -33,15 +33,18 @@ void TtsEngine::use_api(const MscApi &api)
     m_loaded = true;
 }
 
+QList<CarriedLibrary> TtsEngine::carried_group() const
+{
+    return {{QString::fromLatin1(kEngineLibrary), m_images.engine,
+             operations({"QTTSInit", "QTTSSessionBegin", "QTTSTextPut", "QTTSAudioGet", "QTTSSessionEnd", "QTTSFini"})},
+            {QString::fromLatin1(kCodecLibrary), m_images.codec,
+             operations({"lms_codec_version", "lms_codec_open", "lms_codec_frame_samples", "lms_codec_delay_samples",
+                         "lms_codec_encode", "lms_codec_decode", "lms_codec_close"})}};
+}
+
 void TtsEngine::deploy()
 {
-    const QList<CarriedLibrary> group = {
-        {QString::fromLatin1(kEngineLibrary), m_images.engine,
-         operations({"QTTSInit", "QTTSSessionBegin", "QTTSTextPut", "QTTSAudioGet", "QTTSSessionEnd", "QTTSFini"})},
-        {QString::fromLatin1(kCodecLibrary), m_images.codec,
-         operations({"lms_codec_version", "lms_codec_open", "lms_codec_frame_samples", "lms_codec_delay_samples",
-                     "lms_codec_encode", "lms_codec_decode", "lms_codec_close"})}};
-    m_engine_path = deploy_carried_libraries(group, m_folders).path(QString::fromLatin1(kEngineLibrary));
+    m_engine_path = deploy_carried_libraries(carried_group(), m_folders).path(QString::fromLatin1(kEngineLibrary));
 }
 
 QByteArray TtsEngine::application_id()
@@ -150,6 +153,8 @@ bool TtsEngine::load(const char *operation)
     resolve(m_api.session_end, "QTTSSessionEnd");
     resolve(m_api.fini, "QTTSFini");
     m_api.text_reading = reinterpret_cast<decltype(m_api.text_reading)>(m_library.resolve("QTTSTextReading"));
+    if (!m_library.is_open())
+        report_unloadable_library(carried_group().constFirst(), m_folders, m_library.error());
     if (missing != nullptr)
         end_with_unresolved_operation(kEngineLibrary, missing, m_fatal);
     return true;

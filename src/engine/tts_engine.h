@@ -79,6 +79,7 @@ private:
     // The operations, loading the library on first use; `operation` names the one about to be called.
     const MscApi &api(const char *operation);
     bool load(const char *operation); // ends the process when the library is unusable
+    QList<CarriedLibrary> carried_group() const; // the engine, then its codec
 
     EngineImages m_images;
     LibraryFolders m_folders;

@@ -26,6 +26,13 @@ bool SharedLibrary::open_first(const QString &file, const QStringList &folders)
     return open(file);
 }
 
+void SharedLibrary::close()
+{
+    if (m_handle != nullptr)
+        dlclose(m_handle);
+    m_handle = nullptr;
+}
+
 void *SharedLibrary::resolve(const char *symbol) const
 {
     return m_handle != nullptr ? dlsym(m_handle, symbol) : nullptr;

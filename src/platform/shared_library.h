@@ -17,6 +17,10 @@ public:
     // the platform's search.
     bool open_first(const QString &file, const QStringList &folders);
     bool is_open() const { return m_handle != nullptr; }
+    // Closes a library that nothing has been called from (one found unusable), so that a file
+    // written anew at the same path is really loaded by the next open: the loader would hand
+    // back the open one by its name.
+    void close();
     void *resolve(const char *symbol) const;
     QString error() const { return m_error; }
 

@@ -1,5 +1,7 @@
 #include "settings/settings_location.h"
 
+#include "platform/install_layout.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -13,7 +15,8 @@ const QString kFileName = QStringLiteral("config.ini");
 QString settings_file_path(const QString &program_folder, const QString &user_folder)
 {
     const QString beside = QDir(program_folder).filePath(kFileName);
-    if (QFileInfo::exists(beside) || QFileInfo(program_folder).isWritable())
+    if (!install_layout::is_installed_program_folder(program_folder)
+        && (QFileInfo(beside).exists() || QFileInfo(program_folder).isWritable()))
         return beside;
     // Created now, so that the file can be written whole when the program closes.
     QDir().mkpath(user_folder);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/library_deploy.h"
 #include "platform/shared_library.h"
 #include "platform/unresolved_operation.h"
 
@@ -10,11 +11,15 @@
 inline constexpr const char *kSkinLibrary = "libSkinH_EL.so";
 inline constexpr const char *kSkinOperation = "SkinH_AttachRes";
 
-// Puts the skin library on disk and hands it a skin. The library is loaded at the first
-// attach, from the program folder first, then the system folder, then the platform's search;
-// when it or SkinH_AttachRes cannot be found the program ends with its fatal error.
+// Puts the skin library on disk and hands it a skin. The library is placed and loaded at the
+// first attach by the carried-library rule, a file of the carried size at the system path
+// being kept as another release of it; a kept file that does not load or lacks
+// SkinH_AttachRes is mended once. When no usable copy can be loaded anywhere the program ends
+// with its fatal error.
 class SkinLoader final {
 public:
+    SkinLoader(QByteArrayView library_image, LibraryFolders folders);
+    // No per-user folder and no install beside the program.
     SkinLoader(QByteArrayView library_image, QString system_folder, QString program_folder);
 
     void set_fatal_handler(FatalHandler handler) { m_fatal = std::move(handler); }
@@ -22,12 +27,14 @@ public:
     // The library's result (0 = the skin is attached). An empty password is handed over as null.
     int attach(QByteArrayView skin, const QByteArray &password, int hue, int saturation, int brightness);
 
+    // The library as the program carries it, with its keep rule.
+    CarriedLibrary carried() const;
+
 private:
     using AttachRes = int (*)(const unsigned char *, int, const char *, int, int, int);
 
     QByteArrayView m_image;
-    QString m_system_folder;
-    QString m_program_folder;
+    LibraryFolders m_folders;
     FatalHandler m_fatal;
     SharedLibrary m_library;
     AttachRes m_attach = nullptr;

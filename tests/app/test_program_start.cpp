@@ -34,9 +34,12 @@ private slots:
     void freshStart_deploysSkinLibraryAndStarts();
     void skinLibrary_data();
     void skinLibrary();
+    void relocatedInstall_usesTheLibrariesBesideItsPrograms();
+    void commandLine_answersWithoutAWindow_data();
+    void commandLine_answersWithoutAWindow();
 
 private:
-    Start start(const QString &system_folder, const QByteArray &script = {});
+    Start start(const QString &system_folder, const QByteArray &script = {}, const QString &program = {});
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -52,7 +55,7 @@ void TestProgramStart::init()
     QVERIFY(QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner));
 }
 
-Start TestProgramStart::start(const QString &system_folder, const QByteArray &script)
+Start TestProgramStart::start(const QString &system_folder, const QByteArray &script, const QString &program)
 {
     const QString trace = path(QStringLiteral("trace.log"));
     QFile::remove(trace);
@@ -64,6 +67,7 @@ Start TestProgramStart::start(const QString &system_folder, const QByteArray &sc
     env.insert(QStringLiteral("LUMENO_ENGINE_TRACE"), trace);
     env.insert(QStringLiteral("LUMENO_SOUND"), QStringLiteral("null"));
     env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
     env.insert(QStringLiteral("SCRIPTED_ENGINE_LOG"), path(QStringLiteral("scripted.log")));
     // A program that ends through exit() or a signal leaves its objects undestroyed on purpose;
     // in a sanitizer build the leak report would change the exit code under test.
@@ -71,7 +75,7 @@ Start TestProgramStart::start(const QString &system_folder, const QByteArray &sc
     if (!script.isNull())
         env.insert(QStringLiteral("SCRIPTED_ENGINE"), QString::fromLatin1(script));
     process.setProcessEnvironment(env);
-    process.start(path(QStringLiteral("program/lumeno")), {});
+    process.start(program.isEmpty() ? path(QStringLiteral("program/lumeno")) : program, {});
     Start result;
     // Running until the engine has been initialised (or the program has ended by itself).
     for (int waited = 0; waited < 30000 && process.state() != QProcess::NotRunning; waited += 50) {
@@ -191,44 +195,126 @@ void TestProgramStart::freshStart_deploysSkinLibraryAndStarts()
 
 void TestProgramStart::skinLibrary_data()
 {
-    QTest::addColumn<QByteArray>("in_system");  // at the first place; null: nothing
-    QTest::addColumn<QByteArray>("in_program"); // in the program folder; null: nothing
-    QTest::addColumn<QString>("missing");       // the operation the fatal error names; empty: it starts
+    QTest::addColumn<QByteArray>("in_system"); // at the system path; null: nothing, "/": a folder
+    QTest::addColumn<bool>("starts");
     const QByteArray skin_library = file_bytes::read(QStringLiteral(SKIN_LIBRARY_FILE));
     QVERIFY(!skin_library.isEmpty());
-    // Of the carried size, so it is kept, but no library at all.
+    // Of the carried size, so it is kept at first, but no library at all.
     const QByteArray same_size_junk(skin_library.size(), 'j');
-    // A library, but another one: the codec.
-    const QByteArray without_attach = file_bytes::read(QStringLiteral(CODEC_FILE));
-    QTest::newRow("unloadable") << same_size_junk << QByteArray() << QStringLiteral("SkinH_AttachRes");
-    QTest::newRow("without SkinH_AttachRes") << QByteArray() << without_attach << QStringLiteral("SkinH_AttachRes");
-    QTest::newRow("program folder copy wins") << same_size_junk << skin_library << QString();
+    // A library of the carried size, but another one: the codec, padded.
+    QByteArray without_attach = file_bytes::read(QStringLiteral(CODEC_FILE));
+    QVERIFY(without_attach.size() < skin_library.size());
+    without_attach.append(QByteArray(skin_library.size() - without_attach.size(), '\0'));
+    QTest::newRow("same size, not a library: mended") << same_size_junk << true;
+    QTest::newRow("same size, without SkinH_AttachRes: mended") << without_attach << true;
+    QTest::newRow("no usable copy anywhere") << QByteArray("/") << false;
 }
 
 void TestProgramStart::skinLibrary()
 {
     QFETCH(QByteArray, in_system);
-    QFETCH(QByteArray, in_program);
-    QFETCH(QString, missing);
-    if (!in_system.isNull())
-        QVERIFY(file_bytes::write(path(QStringLiteral("system/libSkinH_EL.so")), in_system));
-    if (!in_program.isNull())
-        QVERIFY(file_bytes::write(path(QStringLiteral("program/libSkinH_EL.so")), in_program));
+    QFETCH(bool, starts);
+    const QString at_system = path(QStringLiteral("system/libSkinH_EL.so"));
+    if (in_system == "/") {
+        // Folders stand where every copy would go (not writable even for root).
+        for (const QString &folder :
+             {QStringLiteral("system"), QStringLiteral("program"), QStringLiteral("data/lumeno/lib")})
+            QVERIFY(QDir().mkpath(path(folder + QStringLiteral("/libSkinH_EL.so/x"))));
+    } else {
+        QVERIFY(file_bytes::write(at_system, in_system));
+    }
     const Start s = start(path(QStringLiteral("system")));
-    if (missing.isEmpty()) {
+    if (starts) {
         QVERIFY2(!s.ended, s.error_output.constData());
         QVERIFY(s.trace.startsWith("QTTSInit("));
+        QCOMPARE(file_bytes::read(at_system), file_bytes::read(QStringLiteral(SKIN_LIBRARY_FILE)));
+        QVERIFY(!QFile::exists(path(QStringLiteral("program/libSkinH_EL.so"))));
     } else {
         QVERIFY(s.ended);
         QCOMPARE(s.exit_code, 255);
-        QVERIFY2(QString::fromUtf8(s.error_output)
-                     .contains(QStringLiteral("无法找到指定DLL库文件“libSkinH_EL.so”中的输出命令“%1”").arg(missing)),
+        const QString message = QString::fromUtf8(s.error_output);
+        QVERIFY2(message.contains(QStringLiteral("无法找到指定DLL库文件“libSkinH_EL.so”中的输出命令“SkinH_AttachRes”")),
                  s.error_output.constData());
+        // The reason comes before, naming the folders tried.
+        const qsizetype reason = message.indexOf(QStringLiteral("lumeno: libSkinH_EL.so could not be loaded from or "
+                                                                "written to "));
+        QVERIFY2(reason >= 0 && reason < message.indexOf(QStringLiteral("运行时出错!")), s.error_output.constData());
+        QVERIFY(message.indexOf(path(QStringLiteral("data/lumeno/lib")), reason) > reason);
         // Skin first: the engine was never started.
         QVERIFY(s.trace.isEmpty());
     }
-    QCOMPARE(file_bytes::read(path(QStringLiteral("system/libSkinH_EL.so"))),
-             in_system.isNull() ? file_bytes::read(QStringLiteral(SKIN_LIBRARY_FILE)) : in_system);
+}
+
+void TestProgramStart::relocatedInstall_usesTheLibrariesBesideItsPrograms()
+{
+    // An install put under another prefix than the configured one: the program and, where the
+    // install puts them relative to it, its libraries (the engine a scripted one, to tell it).
+    const QString program = path(QStringLiteral("prefix/bin/lumeno"));
+    const QString libraries =
+        QDir::cleanPath(path(QStringLiteral("prefix/bin/") + QStringLiteral(RELATIVE_LIBRARY_DIR)));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("prefix/bin"))));
+    QVERIFY(QDir().mkpath(libraries));
+    QVERIFY(QFile::copy(path(QStringLiteral("program/lumeno")), program));
+    QVERIFY(QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner));
+    QVERIFY(QFile::copy(QStringLiteral(SCRIPTED_ENGINE_FILE), libraries + QStringLiteral("/libmsc.so")));
+    QVERIFY(QFile::copy(QStringLiteral(CODEC_FILE), libraries + QStringLiteral("/libmsc_speex.so")));
+    QVERIFY(QFile::copy(QStringLiteral(SKIN_LIBRARY_FILE), libraries + QStringLiteral("/libSkinH_EL.so")));
+
+    const Start s = start(path(QStringLiteral("system")), "init=0", program);
+    QVERIFY2(!s.ended, s.error_output.constData());
+    QVERIFY(file_bytes::read(path(QStringLiteral("scripted.log"))).startsWith("QTTSInit server_url="));
+    // Found, so nothing was written anywhere.
+    QVERIFY(QDir(path(QStringLiteral("system"))).isEmpty());
+    QCOMPARE(QDir(path(QStringLiteral("prefix/bin"))).entryList(QDir::Files), QStringList{QStringLiteral("lumeno")});
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("data/lumeno"))));
+    // An install keeps its settings in the user's folder.
+    QVERIFY(QFileInfo(path(QStringLiteral("config/lumeno"))).isDir());
+}
+
+void TestProgramStart::commandLine_answersWithoutAWindow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exit_code");
+    QTest::addColumn<QByteArray>("output");       // the start of standard output
+    QTest::addColumn<QByteArray>("error_output"); // the start of standard error
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0 << QByteArray("Usage: lumeno ")
+                            << QByteArray();
+    QTest::newRow("-h after a Qt option")
+        << QStringList{QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-h")} << 0
+        << QByteArray("Usage: lumeno ") << QByteArray();
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QByteArray("lumeno " VERSION "\n")
+                               << QByteArray();
+    QTest::newRow("no display") << QStringList() << 1 << QByteArray()
+                                << QByteArray("lumeno: cannot open the window: no display");
+}
+
+void TestProgramStart::commandLine_answersWithoutAWindow()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exit_code);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, error_output);
+    QProcess process;
+    // No display at all: the answers must not need one.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &name :
+         {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY")})
+        env.remove(name);
+    env.insert(QStringLiteral("LUMENO_LIBRARY_DIR"), path(QStringLiteral("system")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+    process.setProcessEnvironment(env);
+    process.start(path(QStringLiteral("program/lumeno")), arguments);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), exit_code);
+    const QByteArray out = process.readAllStandardOutput();
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(output.isEmpty() ? out.isEmpty() : out.startsWith(output), out.constData());
+    QVERIFY2(error_output.isEmpty() ? err.isEmpty() : err.startsWith(error_output) && err.count('\n') == 1,
+             err.constData());
+    // Ended before anything was set up.
+    QVERIFY(QDir(path(QStringLiteral("system"))).isEmpty());
+    QCOMPARE(QDir(path(QStringLiteral("program"))).entryList(QDir::Files), QStringList{QStringLiteral("lumeno")});
 }
 
 QTEST_GUILESS_MAIN(TestProgramStart)

@@ -36,6 +36,8 @@ private slots:
     void write_thenReadGivesValueBack();
     void write_intoMissingFolderFailsAndCreatesNothing();
     void write_failingWriteKeepsTheFile();
+    void linkOrPipe_isReadSafelyAndNeverWrittenThrough_data();
+    void linkOrPipe_isReadSafelyAndNeverWrittenThrough();
 
 private:
     QString path() const { return m_dir->filePath(QStringLiteral("config.ini")); }
@@ -331,6 +333,45 @@ void TestProfileFile::write_failingWriteKeepsTheFile()
         QVERIFY(!write_profile_string("s", "k", "2", path()));
     }
     QCOMPARE(file_bytes::read(path()), before);
+}
+
+void TestProfileFile::linkOrPipe_isReadSafelyAndNeverWrittenThrough_data()
+{
+    QTest::addColumn<bool>("link");    // a link to another file; otherwise a named pipe
+    QTest::addColumn<QByteArray>("read"); // what reading gives
+    QTest::newRow("link to a file") << true << QByteArray("old");
+    // Opened as a file, a pipe without a writer would hold the program at start for ever.
+    QTest::newRow("named pipe") << false << QByteArray("none");
+}
+
+void TestProfileFile::linkOrPipe_isReadSafelyAndNeverWrittenThrough()
+{
+    QFETCH(bool, link);
+    QFETCH(QByteArray, read);
+    const QString target = m_dir->filePath(QStringLiteral("p.copy"));
+    const QByteArray target_bytes("[s]\r\nk=old\r\n");
+    QVERIFY(file_bytes::write(target, target_bytes));
+    if (link)
+        QVERIFY(QFile::link(target, path()));
+    else
+        QCOMPARE(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+
+    QCOMPARE(read_profile_string("s", "k", "none", path()), read);
+    QVERIFY(!read_profile_for_update(path()).has_value());
+    QVERIFY(!write_profile_string("s", "k", "new", path()));
+    // Even a profile read before the link was put there is not written through it.
+    ProfileText profile;
+    profile.write("s", "k", "new");
+    QVERIFY(!write_profile(profile, path()));
+
+    QCOMPARE(file_bytes::read(target), target_bytes);
+    const QFileInfo after(path());
+    QCOMPARE(after.isSymLink(), link);
+    if (!link) {
+        struct stat info {};
+        QCOMPARE(::lstat(QFile::encodeName(path()).constData(), &info), 0);
+        QVERIFY(S_ISFIFO(info.st_mode));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProfileFile)

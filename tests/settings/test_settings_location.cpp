@@ -1,4 +1,5 @@
 #include "file_bytes.h"
+#include "platform/install_layout.h"
 #include "settings/settings_location.h"
 
 #include <QDir>
@@ -16,28 +17,43 @@ private slots:
 
 void TestSettingsLocation::settingsFile_data()
 {
-    QTest::addColumn<QString>("program");   // relative to a fresh folder
+    QTest::addColumn<QString>("program");   // relative to a fresh folder, or an absolute path
     QTest::addColumn<bool>("holds_config"); // a config.ini is already there
+    QTest::addColumn<bool>("installed");    // the install's library folder is beside the program
     QTest::addColumn<QString>("expected");  // relative to the same folder
-    QTest::newRow("writable program folder") << "program" << false << "program/config.ini";
-    QTest::newRow("portable copy with its settings") << "program" << true << "program/config.ini";
+    QTest::newRow("writable program folder") << "program" << false << false << "program/config.ini";
+    QTest::newRow("portable copy with its settings") << "program" << true << false << "program/config.ini";
     // A folder nobody can write to, whoever runs the test: one that does not exist.
-    QTest::newRow("unwritable program folder") << "no/such/program" << false << "home/lumeno/config.ini";
+    QTest::newRow("unwritable program folder") << "no/such/program" << false << false << "home/lumeno/config.ini";
+    // Root may write there, and yet it is the package's folder.
+    QTest::newRow("installed under /usr") << "/usr/bin" << false << false << "home/lumeno/config.ini";
+    QTest::newRow("installed under /opt") << "/opt/lumeno/bin" << false << false << "home/lumeno/config.ini";
+    QTest::newRow("install under another prefix") << "prefix/bin" << false << true << "home/lumeno/config.ini";
+    QTest::newRow("install with a file left by an older version")
+        << "prefix/bin" << true << true << "home/lumeno/config.ini";
 }
 
 void TestSettingsLocation::settingsFile()
 {
     QFETCH(QString, program);
     QFETCH(bool, holds_config);
+    QFETCH(bool, installed);
     QFETCH(QString, expected);
     const QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    if (holds_config || !program.startsWith(QLatin1StringView("no/"))) {
-        QVERIFY(QDir(dir.path()).mkpath(program));
-        if (holds_config)
-            QVERIFY(file_bytes::write(dir.filePath(program + QStringLiteral("/config.ini")), "[x]\n"));
+    const QString program_folder = QDir::isAbsolutePath(program) ? program : dir.filePath(program);
+    if (!QDir::isAbsolutePath(program) && !program.startsWith(QLatin1StringView("no/")))
+        QVERIFY(QDir().mkpath(program_folder));
+    if (holds_config)
+        QVERIFY(file_bytes::write(program_folder + QStringLiteral("/config.ini"), "[x]\n"));
+    if (installed) {
+        const QString libraries = install_layout::library_folder_beside(program_folder);
+        QVERIFY(libraries.startsWith(dir.path()));
+        QVERIFY(QDir().mkpath(libraries));
+        QVERIFY(file_bytes::write(libraries + QStringLiteral("/libmsc.so"), "\x7f"
+                                                                            "ELF"));
     }
-    const QString path = settings_file_path(dir.filePath(program), dir.filePath(QStringLiteral("home/lumeno")));
+    const QString path = settings_file_path(program_folder, dir.filePath(QStringLiteral("home/lumeno")));
     QCOMPARE(QDir(dir.path()).relativeFilePath(path), expected);
     // The folder exists, so the file can be written at close.
     QVERIFY(QFileInfo(QFileInfo(path).path()).isDir());
