@@ -142,12 +142,16 @@ public:
     {
     }
 
-    void apply()
+    void particles()
     {
         for (std::size_t i = 0; i < m_items.size(); ++i) {
             if (m_items[i].is_syllable)
                 neutral_suffix(i);
         }
+    }
+
+    void sandhi()
+    {
         for (std::size_t i = 0; i < m_items.size(); ++i) {
             if (char_at(i) == U'一' && m_items[i].syllable.pinyin == "yi")
                 yi(i);
@@ -298,13 +302,9 @@ std::string syllable_text(const Syllable &s)
     return s.pinyin + static_cast<char>('0' + s.tone);
 }
 
-} // namespace
-
-std::vector<ReadingItem> read_chinese(std::u32string_view text, const UserReadings *user, ReadingAccent accent)
+std::vector<ReadingItem> decide(const Reader &reader, std::u32string_view text, std::vector<Placement> &places)
 {
-    const Reader reader(user);
     std::vector<ReadingItem> items;
-    std::vector<Placement> places;
     std::vector<Syllable> syllables;
     const auto literal = [&](char32_t c) {
         if (items.empty() || items.back().is_syllable) {
@@ -339,7 +339,24 @@ std::vector<ReadingItem> read_chinese(std::u32string_view text, const UserReadin
         }
         i = end;
     }
-    ToneRules(items, places).apply();
+    ToneRules(items, places).particles();
+    return items;
+}
+
+} // namespace
+
+std::vector<ReadingItem> decide_chinese_readings(std::u32string_view text, const UserReadings *user)
+{
+    std::vector<Placement> places;
+    return decide(Reader(user), text, places);
+}
+
+std::vector<ReadingItem> read_chinese(std::u32string_view text, const UserReadings *user, ReadingAccent accent)
+{
+    const Reader reader(user);
+    std::vector<Placement> places;
+    std::vector<ReadingItem> items = decide(reader, text, places);
+    ToneRules(items, places).sandhi();
     if (accent == ReadingAccent::Taiwan)
         taiwan_accent(items, reader);
     return items;
