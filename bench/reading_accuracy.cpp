@@ -2,15 +2,16 @@
 // before the tone changes of the sentence. Input: files of labelled sentences, one sentence per
 // line with the labelled character between two ▁ (U+2581) marks (NAME.sent), its reading with
 // a tone digit on the same line of NAME.lb ("lu:4" and "lv4" alike).
-//   reading_accuracy NAME.sent [NAME.sent...]
+//   reading_accuracy [--wrong] NAME.sent [NAME.sent...]
 // Prints the accuracy of each file and of all, then the 20 characters read wrong most often
-// with what they were read as.
+// with what they were read as; --wrong also lists each sentence read wrong.
 
 #include "chinese_reading.h"
 #include "utf8.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -83,14 +84,16 @@ void print_worst(const std::map<char32_t, CharacterTally> &tally)
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: reading_accuracy NAME.sent [NAME.sent...]\n");
+    const bool list_wrong = argc > 1 && std::string(argv[1]) == "--wrong";
+    const int first_file = list_wrong ? 2 : 1;
+    if (argc <= first_file) {
+        std::fprintf(stderr, "usage: reading_accuracy [--wrong] NAME.sent [NAME.sent...]\n");
         return 2;
     }
     std::map<char32_t, CharacterTally> tally;
     int all_total = 0;
     int all_right = 0;
-    for (int f = 1; f < argc; ++f) {
+    for (int f = first_file; f < argc; ++f) {
         const std::string sent_path = argv[f];
         const std::string base = sent_path.substr(0, sent_path.rfind('.'));
         const std::vector<std::string> sentences = lines_of(sent_path);
@@ -109,6 +112,8 @@ int main(int argc, char **argv)
                 continue;
             text.erase(std::remove(text.begin(), text.end(), U'▁'), text.end());
             const std::string expected = normalised_label(labels[i]);
+            if (std::getenv("LUMENO_POLY_DEBUG") != nullptr)
+                std::fprintf(stderr, "S\t%zu\t%s\t%s\n", mark, expected.c_str(), sentences[i].c_str());
             const std::string got = reading_at(speech::decide_chinese_readings(text, nullptr), mark);
             CharacterTally &t = tally[text[mark]];
             ++t.total;
@@ -118,13 +123,15 @@ int main(int argc, char **argv)
             } else {
                 ++t.wrong;
                 ++t.read_as[expected + "→" + (got.empty() ? "?" : got)];
+                if (list_wrong)
+                    std::printf("%s\t%s→%s\n", sentences[i].c_str(), expected.c_str(), got.empty() ? "?" : got.c_str());
             }
         }
         std::printf("%s: %d of %d right, %.2f %%\n", argv[f], right, total, total ? 100.0 * right / total : 0.0);
         all_total += total;
         all_right += right;
     }
-    if (argc > 2)
+    if (argc > first_file + 1)
         std::printf("all: %d of %d right, %.2f %%\n", all_right, all_total,
                     all_total ? 100.0 * all_right / all_total : 0.0);
     print_worst(tally);

@@ -1,5 +1,6 @@
 #include "chinese_reading.h"
 
+#include "polyphone_choice.h"
 #include "script_runs.h"
 #include "utf8.h"
 
@@ -25,12 +26,15 @@ public:
     {
         if (m_user != nullptr) {
             for (const auto &[word, syllables] : m_user->words)
-                m_longest = std::max(m_longest, word.size());
+                m_user_longest = std::max(m_user_longest, word.size());
         }
+        m_longest = std::max(m_longest, m_user_longest);
     }
 
-    // composed: set when the word's reading was made from its characters.
-    bool lookup(std::u32string_view word, std::vector<Syllable> &out, bool *composed = nullptr) const
+    // composed: set when the word's reading was made from its characters. origins: where each
+    // syllable's reading came from.
+    bool lookup(std::u32string_view word, std::vector<Syllable> &out, bool *composed = nullptr,
+                std::vector<ReadingOrigin> *origins = nullptr) const
     {
         if (composed != nullptr)
             *composed = false;
@@ -38,40 +42,49 @@ public:
             const auto it = m_user->words.find(std::u32string(word));
             if (it != m_user->words.end()) {
                 out = it->second;
+                if (origins != nullptr)
+                    origins->assign(out.size(), ReadingOrigin::User);
                 return true;
             }
         }
         std::string_view reading;
         if (!m_dictionary.find(u32_to_utf8(word), reading))
             return false;
-        if (!reading.empty())
+        if (!reading.empty()) {
+            if (origins != nullptr)
+                origins->assign(word.size(), word.size() == 1 ? ReadingOrigin::Character : ReadingOrigin::Word);
             return parse_syllables(reading, out) && out.size() == word.size();
+        }
         if (word.size() == 1)
             return false;
-        // A word read as its parts: the longest words with a reading of their own inside it
-        // (睡着|了), else its characters; a final 子 is a suffix.
-        std::vector<Syllable> own;
-        out.clear();
-        for (std::size_t k = 0; k < word.size(); k += own.size()) {
-            std::size_t len = word.size() - k == word.size() ? word.size() - 1 : word.size() - k;
-            for (; len > 1; --len) {
-                std::string_view part;
-                if (m_dictionary.find(u32_to_utf8(word.substr(k, len)), part) && !part.empty()
-                    && parse_syllables(part, own) && own.size() == len)
-                    break;
-            }
-            if (len <= 1 && !lookup(word.substr(k, 1), own))
-                return false;
-            out.insert(out.end(), own.begin(), own.end());
-        }
-        std::size_t last = word.size() - 1;
-        if (word[last] == U'们') // 孩子们, 朋友们
-            out[last--].tone = 5;
-        if (word[last] == U'子')
-            out[last].tone = 5;
+        if (!compose(word, out, origins))
+            return false;
         if (composed != nullptr)
             *composed = true;
         return true;
+    }
+
+    // The user's words inside a longer word read from the dictionary take their own reading
+    // (朝阳 inside 朝阳区), the longest first.
+    void overlay_user_words(std::u32string_view word, std::vector<Syllable> &out,
+                            std::vector<ReadingOrigin> &origins) const
+    {
+        if (m_user == nullptr || m_user->words.empty() || word.size() < 3)
+            return;
+        for (std::size_t k = 0; k + 1 < word.size();) {
+            std::size_t len = std::min(m_user_longest, word.size() - k);
+            for (; len > 1; --len) {
+                if (len == word.size())
+                    continue;
+                const auto it = m_user->words.find(std::u32string(word.substr(k, len)));
+                if (it == m_user->words.end())
+                    continue;
+                std::copy(it->second.begin(), it->second.end(), out.begin() + static_cast<std::ptrdiff_t>(k));
+                std::fill_n(origins.begin() + static_cast<std::ptrdiff_t>(k), len, ReadingOrigin::User);
+                break;
+            }
+            k += std::max<std::size_t>(len, 1);
+        }
     }
 
     // Fewest words, then fewest single characters (研究|生命 rather than 研究生|命), then fewest
@@ -111,6 +124,41 @@ public:
     }
 
 private:
+    // A word read as its parts: the longest words with a reading of their own inside it
+    // (睡着|了), else its characters; a final 子 is a suffix.
+    bool compose(std::u32string_view word, std::vector<Syllable> &out, std::vector<ReadingOrigin> *origins) const
+    {
+        std::vector<Syllable> own;
+        std::vector<ReadingOrigin> own_origins;
+        out.clear();
+        if (origins != nullptr)
+            origins->clear();
+        for (std::size_t k = 0; k < word.size(); k += own.size()) {
+            std::size_t len = word.size() - k == word.size() ? word.size() - 1 : word.size() - k;
+            for (; len > 1; --len) {
+                std::string_view part;
+                if (m_dictionary.find(u32_to_utf8(word.substr(k, len)), part) && !part.empty()
+                    && parse_syllables(part, own) && own.size() == len)
+                    break;
+            }
+            own_origins.assign(len, ReadingOrigin::Part);
+            if (len <= 1 && !lookup(word.substr(k, 1), own, nullptr, &own_origins))
+                return false;
+            out.insert(out.end(), own.begin(), own.end());
+            if (origins != nullptr)
+                origins->insert(origins->end(), own_origins.begin(), own_origins.end());
+        }
+        std::size_t last = word.size() - 1;
+        if (word[last] == U'们') // 孩子们, 朋友们
+            out[last--].tone = 5;
+        if (word[last] == U'子') {
+            out[last].tone = 5;
+            if (origins != nullptr)
+                (*origins)[last] = ReadingOrigin::Word;
+        }
+        return true;
+    }
+
     bool user_has_prefix(std::u32string_view prefix) const
     {
         if (m_user == nullptr)
@@ -122,6 +170,7 @@ private:
     const UserReadings *m_user;
     const ReadingDictionary &m_dictionary;
     std::size_t m_longest;
+    std::size_t m_user_longest = 0;
 };
 
 bool is_numeral(char32_t c)
@@ -306,6 +355,8 @@ std::vector<ReadingItem> decide(const Reader &reader, std::u32string_view text, 
 {
     std::vector<ReadingItem> items;
     std::vector<Syllable> syllables;
+    std::vector<ReadingOrigin> origins;
+    PolyphoneChoice polyphones;
     const auto literal = [&](char32_t c) {
         if (items.empty() || items.back().is_syllable) {
             items.push_back({});
@@ -326,11 +377,13 @@ std::vector<ReadingItem> decide(const Reader &reader, std::u32string_view text, 
         std::size_t at = 0;
         for (const std::size_t length : reader.segment(run)) {
             const std::u32string_view word = run.substr(at, length);
-            if (!reader.lookup(word, syllables)) {
+            if (!reader.lookup(word, syllables, nullptr, &origins)) {
                 literal(word.front()); // a character without any reading: left to the voice
             } else {
+                reader.overlay_user_words(word, syllables, origins);
                 const std::size_t start = items.size();
                 for (std::size_t k = 0; k < length; ++k) {
+                    polyphones.add(i + at + k, items.size(), origins[k], length);
                     items.push_back({std::u32string(1, word[k]), syllables[k], syllables[k].tone, true});
                     places.push_back({start, length});
                 }
@@ -339,6 +392,7 @@ std::vector<ReadingItem> decide(const Reader &reader, std::u32string_view text, 
         }
         i = end;
     }
+    polyphones.choose(text, items);
     ToneRules(items, places).particles();
     return items;
 }

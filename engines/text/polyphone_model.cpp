@@ -238,7 +238,7 @@ void PolyphoneModel::hidden_states(std::u32string_view sentence, std::span<const
     }
 }
 
-std::size_t PolyphoneModel::pick(const float *state, std::span<const std::uint16_t> candidates) const
+PolyphoneModel::Choice PolyphoneModel::pick(const float *state, std::span<const std::uint16_t> candidates) const
 {
     const Layers layers(m_floats, m_character_count + 2, m_classes.size());
     float dense[dense_size];
@@ -257,24 +257,24 @@ std::size_t PolyphoneModel::pick(const float *state, std::span<const std::uint16
             sum += row[j] * dense[j];
         return sum;
     };
-    std::size_t best = candidates.empty() ? 0 : candidates.front();
-    float best_logit = logit(best);
     const std::size_t count = candidates.empty() ? m_classes.size() : candidates.size();
-    for (std::size_t i = 1; i < count; ++i) {
-        const std::size_t id = candidates.empty() ? i : candidates[i];
-        const float value = logit(id);
-        if (value > best_logit) {
-            best = id;
-            best_logit = value;
-        }
+    std::vector<float> logits(count);
+    std::size_t best = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        logits[i] = logit(candidates.empty() ? i : candidates[i]);
+        if (logits[i] > logits[best])
+            best = i;
     }
-    return best;
+    double sum = 0;
+    for (const float v : logits)
+        sum += std::exp(static_cast<double>(v - logits[best]));
+    return {candidates.empty() ? best : candidates[best], static_cast<float>(1.0 / sum)};
 }
 
-std::vector<std::size_t> PolyphoneModel::choose(std::u32string_view sentence, std::span<const std::size_t> targets,
-                                                bool all_classes) const
+std::vector<PolyphoneModel::Choice> PolyphoneModel::choose(std::u32string_view sentence,
+                                                           std::span<const std::size_t> targets, bool all_classes) const
 {
-    std::vector<std::size_t> chosen;
+    std::vector<Choice> chosen;
     if (!valid() || targets.empty())
         return chosen;
     std::vector<float> states;

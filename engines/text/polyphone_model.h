@@ -42,18 +42,22 @@ public:
     std::size_t class_count() const { return m_classes.size(); }
     std::string_view class_name(std::size_t id) const { return m_classes[id]; } // "zhao2"
 
-    // For each index of targets (positions in sentence), the class the network picks: among the
-    // character's own readings, or among all classes when all_classes (or for a character
-    // without readings of its own).
-    std::vector<std::size_t> choose(std::u32string_view sentence, std::span<const std::size_t> targets,
-                                    bool all_classes = false) const;
+    struct Choice {
+        std::size_t reading = 0; // class id
+        float confidence = 0;    // its probability among the candidates
+    };
+    // For each index of targets (ascending positions in sentence), the class the network picks:
+    // among the character's own readings, or among all classes when all_classes (or for a
+    // character without readings of its own).
+    std::vector<Choice> choose(std::u32string_view sentence, std::span<const std::size_t> targets,
+                               bool all_classes = false) const;
 
 private:
     struct Layers;
     std::uint32_t input_id(char32_t c) const;
     void hidden_states(std::u32string_view sentence, std::span<const std::size_t> targets,
                        std::vector<float> &states) const;
-    std::size_t pick(const float *state, std::span<const std::uint16_t> candidates) const;
+    Choice pick(const float *state, std::span<const std::uint16_t> candidates) const;
 
     const unsigned char *m_characters = nullptr; // (code point, id) pairs
     std::size_t m_character_count = 0;
