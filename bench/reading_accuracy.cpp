@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -112,8 +111,6 @@ int main(int argc, char **argv)
                 continue;
             text.erase(std::remove(text.begin(), text.end(), U'▁'), text.end());
             const std::string expected = normalised_label(labels[i]);
-            if (std::getenv("LUMENO_POLY_DEBUG") != nullptr)
-                std::fprintf(stderr, "S\t%zu\t%s\t%s\n", mark, expected.c_str(), sentences[i].c_str());
             const std::string got = reading_at(speech::decide_chinese_readings(text, nullptr), mark);
             CharacterTally &t = tally[text[mark]];
             ++t.total;

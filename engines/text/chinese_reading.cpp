@@ -1,5 +1,6 @@
 #include "chinese_reading.h"
 
+#include "context_readings.h"
 #include "polyphone_choice.h"
 #include "script_runs.h"
 #include "utf8.h"
@@ -351,16 +352,27 @@ std::string syllable_text(const Syllable &s)
     return s.pinyin + static_cast<char>('0' + s.tone);
 }
 
+ContextSay context_say(std::u32string_view word, std::size_t k, ReadingOrigin origin)
+{
+    if (origin == ReadingOrigin::Character)
+        return ContextSay::Full;
+    if (origin == ReadingOrigin::Word && word.size() == 2 && k == 1 && is_numeral(word[0]))
+        return ContextSay::MeasureWordOnly;
+    return ContextSay::None;
+}
+
 std::vector<ReadingItem> decide(const Reader &reader, std::u32string_view text, std::vector<Placement> &places)
 {
     std::vector<ReadingItem> items;
     std::vector<Syllable> syllables;
     std::vector<ReadingOrigin> origins;
+    std::vector<ContextSay> say; // per item: how far its context may change it
     PolyphoneChoice polyphones;
     const auto literal = [&](char32_t c) {
         if (items.empty() || items.back().is_syllable) {
             items.push_back({});
             places.push_back({});
+            say.push_back(ContextSay::None);
         }
         items.back().text.push_back(c);
     };
@@ -383,7 +395,8 @@ std::vector<ReadingItem> decide(const Reader &reader, std::u32string_view text, 
                 reader.overlay_user_words(word, syllables, origins);
                 const std::size_t start = items.size();
                 for (std::size_t k = 0; k < length; ++k) {
-                    polyphones.add(i + at + k, items.size(), origins[k], length);
+                    polyphones.add(i + at + k, items.size(), origins[k]);
+                    say.push_back(context_say(word, k, origins[k]));
                     items.push_back({std::u32string(1, word[k]), syllables[k], syllables[k].tone, true});
                     places.push_back({start, length});
                 }
@@ -393,6 +406,7 @@ std::vector<ReadingItem> decide(const Reader &reader, std::u32string_view text, 
         i = end;
     }
     polyphones.choose(text, items);
+    apply_context_readings(items, say);
     ToneRules(items, places).particles();
     return items;
 }

@@ -3,9 +3,6 @@
 #include "polyphone_model.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
 namespace speech {
 namespace {
@@ -25,35 +22,21 @@ bool syllable_of(std::string_view name, Syllable &out)
     return true;
 }
 
-int policy()
+// The dictionary's words keep their readings, also inside longer words read as their parts
+// (睡着|了): on everyday text they are right where the network, trained on long written
+// sentences, is not (会计, 种花, 了解, 睡着了); the words the development sentences show
+// wrong are corrected in the table instead. Characters read on their own are the network's.
+bool model_decides(ReadingOrigin origin)
 {
-    const char *p = std::getenv("LUMENO_POLY_POLICY");
-    return p ? std::atoi(p) : 1;
-}
-
-bool model_decides(ReadingOrigin origin, std::size_t word_length)
-{
-    static const int mode = policy();
-    switch (origin) {
-    case ReadingOrigin::User:
-        return false;
-    case ReadingOrigin::Character:
-        return mode != 0;
-    case ReadingOrigin::Part:
-        return mode >= 1;
-    case ReadingOrigin::Word:
-        return mode >= 3 || (mode == 2 && word_length == 2);
-    }
-    return false;
+    return origin == ReadingOrigin::Character;
 }
 
 } // namespace
 
-void PolyphoneChoice::add(std::size_t position, std::size_t item, ReadingOrigin origin, std::size_t word_length)
+void PolyphoneChoice::add(std::size_t position, std::size_t item, ReadingOrigin origin)
 {
-    static const bool debug = std::getenv("LUMENO_POLY_DEBUG") != nullptr;
-    if (debug || model_decides(origin, word_length))
-        m_candidates.push_back({position, item, origin, word_length});
+    if (model_decides(origin))
+        m_candidates.push_back({position, item});
 }
 
 void PolyphoneChoice::choose(std::u32string_view text, std::vector<ReadingItem> &items) const
@@ -84,18 +67,6 @@ void PolyphoneChoice::choose(std::u32string_view text, std::vector<ReadingItem> 
         const std::vector<PolyphoneModel::Choice> classes = model.choose(text.substr(start, end - start), targets);
         for (std::size_t k = 0; k < classes.size(); ++k) {
             ReadingItem &item = items[chosen_items[k]];
-            static const bool debug = std::getenv("LUMENO_POLY_DEBUG") != nullptr;
-            if (debug) {
-                const Candidate *c = nullptr;
-                for (const Candidate &x : m_candidates)
-                    if (x.item == chosen_items[k])
-                        c = &x;
-                std::fprintf(stderr, "D\t%zu\t%d\t%zu\t%s%d\t%s\t%.4f\n", c->position, static_cast<int>(c->origin),
-                             c->word_length, item.syllable.pinyin.c_str(), item.syllable.tone,
-                             std::string(model.class_name(classes[k].reading)).c_str(), classes[k].confidence);
-                if (!model_decides(c->origin, c->word_length))
-                    continue;
-            }
             if (syllable_of(model.class_name(classes[k].reading), item.syllable))
                 item.dictionary_tone = item.syllable.tone;
         }

@@ -22,7 +22,7 @@ enum class ReadingOrigin {
 class PolyphoneChoice final {
 public:
     // position: the character's index in the text; item: its reading item.
-    void add(std::size_t position, std::size_t item, ReadingOrigin origin, std::size_t word_length);
+    void add(std::size_t position, std::size_t item, ReadingOrigin origin);
     // Gives the polyphones the dictionary does not settle the network's reading, one run per
     // sentence that has any.
     void choose(std::u32string_view text, std::vector<ReadingItem> &items) const;
@@ -31,8 +31,6 @@ private:
     struct Candidate {
         std::size_t position;
         std::size_t item;
-        ReadingOrigin origin;
-        std::size_t word_length;
     };
     std::vector<Candidate> m_candidates;
 };
