@@ -7,13 +7,12 @@
 // with what they were read as; --wrong also lists each sentence read wrong.
 
 #include "chinese_reading.h"
+#include "labelled_readings.h"
 #include "utf8.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,42 +23,6 @@ struct CharacterTally {
     int wrong = 0;
     std::map<std::string, int> read_as; // "expected→got"
 };
-
-std::vector<std::string> lines_of(const std::string &path)
-{
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::string normalised_label(const std::string &label)
-{
-    std::string out;
-    for (std::size_t i = 0; i < label.size(); ++i) {
-        const bool umlaut = label[i] == 'u' && i + 1 < label.size() && label[i + 1] == ':';
-        out += umlaut ? 'v' : label[i];
-        i += umlaut ? 1 : 0;
-    }
-    return out;
-}
-
-// The reading given to the character at index target, or "" when it got none.
-std::string reading_at(const std::vector<speech::ReadingItem> &items, std::size_t target)
-{
-    std::size_t at = 0;
-    for (const speech::ReadingItem &item : items) {
-        const std::size_t length = item.is_syllable ? 1 : item.text.size();
-        if (target < at + length)
-            return item.is_syllable ? item.syllable.pinyin + static_cast<char>('0' + item.syllable.tone) : "";
-        at += length;
-    }
-    return "";
-}
 
 void print_worst(const std::map<char32_t, CharacterTally> &tally)
 {
@@ -90,47 +53,38 @@ int main(int argc, char **argv)
         return 2;
     }
     std::map<char32_t, CharacterTally> tally;
-    int all_total = 0;
-    int all_right = 0;
+    std::size_t all_total = 0;
+    std::size_t all_right = 0;
     for (int f = first_file; f < argc; ++f) {
-        const std::string sent_path = argv[f];
-        const std::string base = sent_path.substr(0, sent_path.rfind('.'));
-        const std::vector<std::string> sentences = lines_of(sent_path);
-        const std::vector<std::string> labels = lines_of(base + ".lb");
-        if (sentences.empty() || labels.size() < sentences.size()) {
-            std::fprintf(stderr, "reading_accuracy: %s: no sentences, or fewer labels in %s.lb\n", argv[f],
-                         base.c_str());
+        std::vector<speech::LabelledSentence> sentences;
+        std::string error;
+        if (!speech::load_labelled_sentences(argv[f], sentences, error)) {
+            std::fprintf(stderr, "reading_accuracy: %s: %s\n", argv[f], error.c_str());
             return 1;
         }
-        int total = 0;
-        int right = 0;
-        for (std::size_t i = 0; i < sentences.size(); ++i) {
-            std::u32string text = speech::utf8_to_u32(sentences[i]);
-            const std::size_t mark = text.find(U'▁');
-            if (mark == std::u32string::npos || mark + 1 >= text.size())
-                continue;
-            text.erase(std::remove(text.begin(), text.end(), U'▁'), text.end());
-            const std::string expected = normalised_label(labels[i]);
-            const std::string got = reading_at(speech::decide_chinese_readings(text, nullptr), mark);
-            CharacterTally &t = tally[text[mark]];
+        std::size_t right = 0;
+        for (const speech::LabelledSentence &s : sentences) {
+            const std::string got = speech::reading_at(speech::decide_chinese_readings(s.text, nullptr), s.target);
+            CharacterTally &t = tally[s.text[s.target]];
             ++t.total;
-            ++total;
-            if (got == expected) {
+            if (got == s.reading) {
                 ++right;
-            } else {
-                ++t.wrong;
-                ++t.read_as[expected + "→" + (got.empty() ? "?" : got)];
-                if (list_wrong)
-                    std::printf("%s\t%s→%s\n", sentences[i].c_str(), expected.c_str(), got.empty() ? "?" : got.c_str());
+                continue;
             }
+            ++t.wrong;
+            ++t.read_as[s.reading + "→" + (got.empty() ? "?" : got)];
+            if (list_wrong)
+                std::printf("%s\t%zu\t%s→%s\n", speech::u32_to_utf8(s.text).c_str(), s.target, s.reading.c_str(),
+                            got.empty() ? "?" : got.c_str());
         }
-        std::printf("%s: %d of %d right, %.2f %%\n", argv[f], right, total, total ? 100.0 * right / total : 0.0);
-        all_total += total;
+        std::printf("%s: %zu of %zu right, %.2f %%\n", argv[f], right, sentences.size(),
+                    sentences.empty() ? 0.0 : 100.0 * static_cast<double>(right) / static_cast<double>(sentences.size()));
+        all_total += sentences.size();
         all_right += right;
     }
     if (argc > first_file + 1)
-        std::printf("all: %d of %d right, %.2f %%\n", all_right, all_total,
-                    all_total ? 100.0 * all_right / all_total : 0.0);
+        std::printf("all: %zu of %zu right, %.2f %%\n", all_right, all_total,
+                    all_total ? 100.0 * static_cast<double>(all_right) / static_cast<double>(all_total) : 0.0);
     print_worst(tally);
     return 0;
 }
