@@ -78,7 +78,8 @@ int main(int argc, char **argv)
                             got.empty() ? "?" : got.c_str());
         }
         std::printf("%s: %zu of %zu right, %.2f %%\n", argv[f], right, sentences.size(),
-                    sentences.empty() ? 0.0 : 100.0 * static_cast<double>(right) / static_cast<double>(sentences.size()));
+                    sentences.empty() ? 0.0
+                                      : 100.0 * static_cast<double>(right) / static_cast<double>(sentences.size()));
         all_total += sentences.size();
         all_right += right;
     }

@@ -14,26 +14,26 @@ struct CharacterReading {
 
 // The adjective's reading after 很, 太 and the like: 很长 cháng, 太重 zhòng.
 constexpr CharacterReading adjectives[] = {
-    {U'长', "chang", 2}, {U'重', "zhong", 4}, {U'好', "hao", 3}, {U'难', "nan", 2}, {U'薄', "bao", 2},
+    {U'长', "chang", 2}, {U'重', "zhong", 4}, {U'好', "hao", 3},  {U'难', "nan", 2}, {U'薄', "bao", 2},
     {U'空', "kong", 1},  {U'干', "gan", 1},   {U'少', "shao", 3}, {U'累', "lei", 4},
 };
 constexpr std::u32string_view degree_words = U"很太真更最挺够极越蛮好";
 
 // The measure word's reading after a numeral: 一只 zhī, 两卷 juǎn.
 constexpr CharacterReading measure_words[] = {
-    {U'只', "zhi", 1}, {U'卷', "juan", 3}, {U'处', "chu", 4},   {U'曲', "qu", 3},   {U'把', "ba", 3},
-    {U'行', "hang", 2}, {U'种', "zhong", 3}, {U'间', "jian", 1}, {U'场', "chang", 3}, {U'幢', "zhuang", 4},
-    {U'扎', "zha", 1},  {U'宿', "xiu", 3},
+    {U'只', "zhi", 1},   {U'卷', "juan", 3},   {U'处', "chu", 4},   {U'曲', "qu", 3},
+    {U'把', "ba", 3},    {U'行', "hang", 2},   {U'种', "zhong", 3}, {U'间', "jian", 1},
+    {U'场', "chang", 3}, {U'幢', "zhuang", 4}, {U'扎', "zha", 1},   {U'宿', "xiu", 3},
 };
 constexpr std::u32string_view numerals = U"一二三四五六七八九十两几每半";
 
 // The surname's reading: 姓曾 Zēng, 解先生 Xiè.
 constexpr CharacterReading surnames[] = {
-    {U'曾', "zeng", 1}, {U'单', "shan", 4}, {U'区', "ou", 1},   {U'解', "xie", 4},  {U'查', "zha", 1},
-    {U'朴', "piao", 2}, {U'仇', "qiu", 2},  {U'翟', "zhai", 2}, {U'盖', "ge", 3},   {U'缪', "miao", 4},
-    {U'褚', "chu", 3},  {U'覃', "qin", 2},  {U'尉', "yu", 4},   {U'纪', "ji", 3},   {U'贾', "jia", 3},
-    {U'乐', "yue", 4},  {U'种', "chong", 2}, {U'秘', "bi", 4},  {U'召', "shao", 4}, {U'宿', "su", 4},
-    {U'牟', "mou", 2},  {U'繁', "po", 2},   {U'员', "yun", 4},  {U'燕', "yan", 1},  {U'薄', "bo", 2},
+    {U'曾', "zeng", 1}, {U'单', "shan", 4},  {U'区', "ou", 1},   {U'解', "xie", 4},  {U'查', "zha", 1},
+    {U'朴', "piao", 2}, {U'仇', "qiu", 2},   {U'翟', "zhai", 2}, {U'盖', "ge", 3},   {U'缪', "miao", 4},
+    {U'褚', "chu", 3},  {U'覃', "qin", 2},   {U'尉', "yu", 4},   {U'纪', "ji", 3},   {U'贾', "jia", 3},
+    {U'乐', "yue", 4},  {U'种', "chong", 2}, {U'秘', "bi", 4},   {U'召', "shao", 4}, {U'宿', "su", 4},
+    {U'牟', "mou", 2},  {U'繁', "po", 2},    {U'员', "yun", 4},  {U'燕', "yan", 1},  {U'薄', "bo", 2},
 };
 constexpr std::u32string_view titles[] = {U"先生", U"女士", U"老师", U"小姐", U"教授", U"同学", U"医生",
                                           U"师傅", U"经理", U"阿姨", U"叔叔", U"太太", U"老板", U"总"};
@@ -91,7 +91,8 @@ private:
         const std::ptrdiff_t k = static_cast<std::ptrdiff_t>(i) + offset;
         const std::ptrdiff_t step = offset < 0 ? 1 : -1;
         for (std::ptrdiff_t j = k; j != static_cast<std::ptrdiff_t>(i); j += step) {
-            if (j < 0 || j >= static_cast<std::ptrdiff_t>(m_items.size()) || !m_items[static_cast<std::size_t>(j)].is_syllable)
+            if (j < 0 || j >= static_cast<std::ptrdiff_t>(m_items.size())
+                || !m_items[static_cast<std::size_t>(j)].is_syllable)
                 return U'\0';
         }
         return m_items[static_cast<std::size_t>(k)].text.front();

@@ -13,9 +13,9 @@ namespace speech {
 
 // How far the context may change an item's reading.
 enum class ContextSay {
-    None,           // the user's reading, a word of the dictionary, no syllable
+    None,            // the user's reading, a word of the dictionary, no syllable
     MeasureWordOnly, // the second half of a dictionary word like 一行, which may be 一行|人 or 一|行
-    Full,           // the character's own reading
+    Full,            // the character's own reading
 };
 
 void apply_context_readings(std::vector<ReadingItem> &items, const std::vector<ContextSay> &say);

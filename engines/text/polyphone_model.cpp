@@ -121,8 +121,12 @@ struct PolyphoneModel::Layers {
         embedding = p;
         p += rows * embedding_size;
         for (LstmWeights *w : {&forward, &backward}) {
-            *w = {p, p + embedding_size * gate_size, p + (embedding_size + hidden_size) * gate_size,
-                  p + (embedding_size + hidden_size + 1) * gate_size, embedding_size, hidden_size};
+            *w = {p,
+                  p + embedding_size * gate_size,
+                  p + (embedding_size + hidden_size) * gate_size,
+                  p + (embedding_size + hidden_size + 1) * gate_size,
+                  embedding_size,
+                  hidden_size};
             p += (embedding_size + hidden_size + 2) * gate_size;
         }
         dense_t = p;
@@ -234,7 +238,8 @@ void PolyphoneModel::hidden_states(std::u32string_view sentence, std::span<const
     const auto keep = [&](std::size_t step, std::size_t half) {
         for (std::size_t t = 0; t < targets.size(); ++t) {
             if (targets[t] + 1 == step)
-                std::copy(h, h + hidden_size, states.begin() + static_cast<std::ptrdiff_t>((2 * t + half) * hidden_size));
+                std::copy(h, h + hidden_size,
+                          states.begin() + static_cast<std::ptrdiff_t>((2 * t + half) * hidden_size));
         }
     };
     std::fill(h, h + hidden_size, 0.0F);

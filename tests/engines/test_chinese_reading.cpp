@@ -106,8 +106,7 @@ void TestChineseReading::reading_followsWordsSandhiAndNumbers_data()
     row("phone number", u"13800138000", "yi1 san1 ba1 ling2 ling2 yi1 san1 ba1 ling2 ling2 ling2");
     row("latin words stay", u"我用iPhone打电话", "wo3 yong4 iPhone da3 dian4 hua4");
     // Polyphones: words the table had wrong, the network's choice, then the context's.
-    row("anxious, adverbial de", u"别着急，慢慢地走。",
-        "bie2 zhao2 ji2 \xef\xbc\x8c man4 man4 de5 zou3 \xe3\x80\x82");
+    row("anxious, adverbial de", u"别着急，慢慢地走。", "bie2 zhao2 ji2 \xef\xbc\x8c man4 man4 de5 zou3 \xe3\x80\x82");
     row("teach", u"他在学校教书", "ta1 zai4 xue2 xiao4 jiao1 shu1");
     row("count", u"请你数钱", "qing2 ni3 shu3 qian2");
     row("network: surname before a title", u"我们班的翟老师", "wo3 men5 ban1 de5 zhai2 lao3 shi1");
@@ -172,8 +171,8 @@ void TestChineseReading::userReadings_winInsideLongerWords_data()
         << QStringLiteral("朝阳花") << QStringLiteral("zhao1 yang2 hua1") << QStringLiteral("chao2 yang2 hua1");
     QTest::newRow("whole word") << QStringLiteral("朝阳") << QStringLiteral("zhao1 yang2")
                                 << QStringLiteral("chao2 yang2");
-    QTest::newRow("character inside a word") << QStringLiteral("银行") << QStringLiteral("yin2 hang2")
-                                             << QStringLiteral("yin2 hang2");
+    QTest::newRow("character inside a word")
+        << QStringLiteral("银行") << QStringLiteral("yin2 hang2") << QStringLiteral("yin2 hang2");
     QTest::newRow("character alone") << QStringLiteral("行") << QStringLiteral("xing2") << QStringLiteral("hang2");
 }
 

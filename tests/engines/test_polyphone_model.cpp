@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QTest>
-
 #include <cmath>
 #include <cstring>
 #include <vector>

@@ -7,7 +7,6 @@
 
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <fstream>
 
 using namespace speech;
