@@ -395,7 +395,7 @@ std::vector<ReadingItem> decide(const Reader &reader, std::u32string_view text, 
                 reader.overlay_user_words(word, syllables, origins);
                 const std::size_t start = items.size();
                 for (std::size_t k = 0; k < length; ++k) {
-                    polyphones.add(i + at + k, items.size(), origins[k]);
+                    polyphones.add(i + at + k, items.size(), origins[k], word[k]);
                     say.push_back(context_say(word, k, origins[k]));
                     items.push_back({std::u32string(1, word[k]), syllables[k], syllables[k].tone, true});
                     places.push_back({start, length});

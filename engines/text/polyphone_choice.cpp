@@ -33,9 +33,10 @@ bool model_decides(ReadingOrigin origin)
 
 } // namespace
 
-void PolyphoneChoice::add(std::size_t position, std::size_t item, ReadingOrigin origin)
+void PolyphoneChoice::add(std::size_t position, std::size_t item, ReadingOrigin origin, char32_t c)
 {
-    if (model_decides(origin))
+    // 一 and 不 are stored in their own tones and changed by the tone rules in context.
+    if (model_decides(origin) && c != U'一' && c != U'不')
         m_candidates.push_back({position, item});
 }
 

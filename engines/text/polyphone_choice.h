@@ -21,8 +21,8 @@ enum class ReadingOrigin {
 
 class PolyphoneChoice final {
 public:
-    // position: the character's index in the text; item: its reading item.
-    void add(std::size_t position, std::size_t item, ReadingOrigin origin);
+    // position: the character c's index in the text; item: its reading item.
+    void add(std::size_t position, std::size_t item, ReadingOrigin origin, char32_t c);
     // Gives the polyphones the dictionary does not settle the network's reading, one run per
     // sentence that has any.
     void choose(std::u32string_view text, std::vector<ReadingItem> &items) const;

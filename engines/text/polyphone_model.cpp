@@ -20,9 +20,10 @@ constexpr std::size_t dense_size = 32;
 constexpr std::uint32_t unknown_id = 1;
 constexpr std::uint32_t start_id = 2;
 constexpr std::uint32_t end_id = 3;
-// A sentence longer than this is read in a window of this many characters around each target:
+// A sentence longer than this is read in windows of this many characters around its targets:
 // the network's view of a sentence fades long before, and the cost stays bounded.
-constexpr std::size_t longest_window = 160;
+constexpr std::size_t longest_window = 256;
+constexpr std::size_t context_margin = 48;
 
 std::uint32_t u32_at(const unsigned char *p)
 {
@@ -230,29 +231,29 @@ void PolyphoneModel::hidden_states(std::u32string_view sentence, std::span<const
     for (const char32_t c : sentence)
         ids.push_back(input_id(c));
     ids.push_back(end_id);
-    const auto [first, last] = std::minmax_element(targets.begin(), targets.end());
     states.assign(targets.size() * 2 * hidden_size, 0.0F);
     float h[hidden_size];
     float c[hidden_size];
     float gates[gate_size];
-    const auto keep = [&](std::size_t step, std::size_t half) {
-        for (std::size_t t = 0; t < targets.size(); ++t) {
-            if (targets[t] + 1 == step)
-                std::copy(h, h + hidden_size,
-                          states.begin() + static_cast<std::ptrdiff_t>((2 * t + half) * hidden_size));
-        }
+    const auto keep = [&](std::size_t t, std::size_t half) {
+        std::copy(h, h + hidden_size, states.begin() + static_cast<std::ptrdiff_t>((2 * t + half) * hidden_size));
     };
+    // The targets ascend, so each pass meets them in order.
     std::fill(h, h + hidden_size, 0.0F);
     std::fill(c, c + hidden_size, 0.0F);
-    for (std::size_t step = 0; step <= *last + 1; ++step) {
+    std::size_t next = 0;
+    for (std::size_t step = 0; step <= targets.back() + 1; ++step) {
         lstm_step(layers.forward, layers.embedding + ids[step] * embedding_size, h, c, gates);
-        keep(step, 0);
+        for (; next < targets.size() && targets[next] + 1 == step; ++next)
+            keep(next, 0);
     }
     std::fill(h, h + hidden_size, 0.0F);
     std::fill(c, c + hidden_size, 0.0F);
-    for (std::size_t step = ids.size(); step-- > *first + 1;) {
+    next = targets.size();
+    for (std::size_t step = ids.size(); step-- > targets.front() + 1;) {
         lstm_step(layers.backward, layers.embedding + ids[step] * embedding_size, h, c, gates);
-        keep(step, 1);
+        for (; next > 0 && targets[next - 1] + 1 == step; --next)
+            keep(next - 1, 1);
     }
 }
 
@@ -297,18 +298,19 @@ std::vector<PolyphoneModel::Choice> PolyphoneModel::choose(std::u32string_view s
         return chosen;
     std::vector<float> states;
     for (std::size_t t = 0; t < targets.size();) {
-        // Targets close together share one run; a long sentence is cut into windows.
+        // Targets close together share one run; a long sentence is read in windows that give
+        // each target at least a context margin on both sides.
         std::size_t start = 0;
         std::size_t length = sentence.size();
         std::size_t end = targets.size();
         if (sentence.size() > longest_window) {
-            start = targets[t] > longest_window / 2 ? targets[t] - longest_window / 2 : 0;
+            start = targets[t] > context_margin ? targets[t] - context_margin : 0;
             length = std::min(longest_window, sentence.size() - start);
-            end = t;
-            while (end < targets.size() && targets[end] >= start && targets[end] < start + length
-                   && targets[end] - start <= longest_window * 3 / 4)
+            const std::size_t last =
+                start + length == sentence.size() ? sentence.size() : start + length - context_margin;
+            end = t + 1;
+            while (end < targets.size() && targets[end] < last)
                 ++end;
-            end = std::max(end, t + 1);
         }
         std::vector<std::size_t> local(targets.begin() + static_cast<std::ptrdiff_t>(t),
                                        targets.begin() + static_cast<std::ptrdiff_t>(end));
