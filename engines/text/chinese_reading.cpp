@@ -1,5 +1,7 @@
 #include "chinese_reading.h"
 
+#include "context_readings.h"
+#include "polyphone_choice.h"
 #include "script_runs.h"
 #include "utf8.h"
 
@@ -25,12 +27,15 @@ public:
     {
         if (m_user != nullptr) {
             for (const auto &[word, syllables] : m_user->words)
-                m_longest = std::max(m_longest, word.size());
+                m_user_longest = std::max(m_user_longest, word.size());
         }
+        m_longest = std::max(m_longest, m_user_longest);
     }
 
-    // composed: set when the word's reading was made from its characters.
-    bool lookup(std::u32string_view word, std::vector<Syllable> &out, bool *composed = nullptr) const
+    // composed: set when the word's reading was made from its characters. origins: where each
+    // syllable's reading came from.
+    bool lookup(std::u32string_view word, std::vector<Syllable> &out, bool *composed = nullptr,
+                std::vector<ReadingOrigin> *origins = nullptr) const
     {
         if (composed != nullptr)
             *composed = false;
@@ -38,40 +43,49 @@ public:
             const auto it = m_user->words.find(std::u32string(word));
             if (it != m_user->words.end()) {
                 out = it->second;
+                if (origins != nullptr)
+                    origins->assign(out.size(), ReadingOrigin::User);
                 return true;
             }
         }
         std::string_view reading;
         if (!m_dictionary.find(u32_to_utf8(word), reading))
             return false;
-        if (!reading.empty())
+        if (!reading.empty()) {
+            if (origins != nullptr)
+                origins->assign(word.size(), word.size() == 1 ? ReadingOrigin::Character : ReadingOrigin::Word);
             return parse_syllables(reading, out) && out.size() == word.size();
+        }
         if (word.size() == 1)
             return false;
-        // A word read as its parts: the longest words with a reading of their own inside it
-        // (睡着|了), else its characters; a final 子 is a suffix.
-        std::vector<Syllable> own;
-        out.clear();
-        for (std::size_t k = 0; k < word.size(); k += own.size()) {
-            std::size_t len = word.size() - k == word.size() ? word.size() - 1 : word.size() - k;
-            for (; len > 1; --len) {
-                std::string_view part;
-                if (m_dictionary.find(u32_to_utf8(word.substr(k, len)), part) && !part.empty()
-                    && parse_syllables(part, own) && own.size() == len)
-                    break;
-            }
-            if (len <= 1 && !lookup(word.substr(k, 1), own))
-                return false;
-            out.insert(out.end(), own.begin(), own.end());
-        }
-        std::size_t last = word.size() - 1;
-        if (word[last] == U'们') // 孩子们, 朋友们
-            out[last--].tone = 5;
-        if (word[last] == U'子')
-            out[last].tone = 5;
+        if (!compose(word, out, origins))
+            return false;
         if (composed != nullptr)
             *composed = true;
         return true;
+    }
+
+    // The user's words inside a longer word read from the dictionary take their own reading
+    // (朝阳 inside 朝阳区), the longest first.
+    void overlay_user_words(std::u32string_view word, std::vector<Syllable> &out,
+                            std::vector<ReadingOrigin> &origins) const
+    {
+        if (m_user == nullptr || m_user->words.empty() || word.size() < 3)
+            return;
+        for (std::size_t k = 0; k + 1 < word.size();) {
+            std::size_t len = std::min(m_user_longest, word.size() - k);
+            for (; len > 1; --len) {
+                if (len == word.size())
+                    continue;
+                const auto it = m_user->words.find(std::u32string(word.substr(k, len)));
+                if (it == m_user->words.end())
+                    continue;
+                std::copy(it->second.begin(), it->second.end(), out.begin() + static_cast<std::ptrdiff_t>(k));
+                std::fill_n(origins.begin() + static_cast<std::ptrdiff_t>(k), len, ReadingOrigin::User);
+                break;
+            }
+            k += std::max<std::size_t>(len, 1);
+        }
     }
 
     // Fewest words, then fewest single characters (研究|生命 rather than 研究生|命), then fewest
@@ -111,6 +125,41 @@ public:
     }
 
 private:
+    // A word read as its parts: the longest words with a reading of their own inside it
+    // (睡着|了), else its characters; a final 子 is a suffix.
+    bool compose(std::u32string_view word, std::vector<Syllable> &out, std::vector<ReadingOrigin> *origins) const
+    {
+        std::vector<Syllable> own;
+        std::vector<ReadingOrigin> own_origins;
+        out.clear();
+        if (origins != nullptr)
+            origins->clear();
+        for (std::size_t k = 0; k < word.size(); k += own.size()) {
+            std::size_t len = word.size() - k == word.size() ? word.size() - 1 : word.size() - k;
+            for (; len > 1; --len) {
+                std::string_view part;
+                if (m_dictionary.find(u32_to_utf8(word.substr(k, len)), part) && !part.empty()
+                    && parse_syllables(part, own) && own.size() == len)
+                    break;
+            }
+            own_origins.assign(len, ReadingOrigin::Part);
+            if (len <= 1 && !lookup(word.substr(k, 1), own, nullptr, &own_origins))
+                return false;
+            out.insert(out.end(), own.begin(), own.end());
+            if (origins != nullptr)
+                origins->insert(origins->end(), own_origins.begin(), own_origins.end());
+        }
+        std::size_t last = word.size() - 1;
+        if (word[last] == U'们') // 孩子们, 朋友们
+            out[last--].tone = 5;
+        if (word[last] == U'子') {
+            out[last].tone = 5;
+            if (origins != nullptr)
+                (*origins)[last] = ReadingOrigin::Word;
+        }
+        return true;
+    }
+
     bool user_has_prefix(std::u32string_view prefix) const
     {
         if (m_user == nullptr)
@@ -122,6 +171,7 @@ private:
     const UserReadings *m_user;
     const ReadingDictionary &m_dictionary;
     std::size_t m_longest;
+    std::size_t m_user_longest = 0;
 };
 
 bool is_numeral(char32_t c)
@@ -142,12 +192,16 @@ public:
     {
     }
 
-    void apply()
+    void particles()
     {
         for (std::size_t i = 0; i < m_items.size(); ++i) {
             if (m_items[i].is_syllable)
                 neutral_suffix(i);
         }
+    }
+
+    void sandhi()
+    {
         for (std::size_t i = 0; i < m_items.size(); ++i) {
             if (char_at(i) == U'一' && m_items[i].syllable.pinyin == "yi")
                 yi(i);
@@ -298,18 +352,27 @@ std::string syllable_text(const Syllable &s)
     return s.pinyin + static_cast<char>('0' + s.tone);
 }
 
-} // namespace
-
-std::vector<ReadingItem> read_chinese(std::u32string_view text, const UserReadings *user, ReadingAccent accent)
+ContextSay context_say(std::u32string_view word, std::size_t k, ReadingOrigin origin)
 {
-    const Reader reader(user);
+    if (origin == ReadingOrigin::Character)
+        return ContextSay::Full;
+    if (origin == ReadingOrigin::Word && word.size() == 2 && k == 1 && is_numeral(word[0]))
+        return ContextSay::MeasureWordOnly;
+    return ContextSay::None;
+}
+
+std::vector<ReadingItem> decide(const Reader &reader, std::u32string_view text, std::vector<Placement> &places)
+{
     std::vector<ReadingItem> items;
-    std::vector<Placement> places;
     std::vector<Syllable> syllables;
+    std::vector<ReadingOrigin> origins;
+    std::vector<ContextSay> say; // per item: how far its context may change it
+    PolyphoneChoice polyphones;
     const auto literal = [&](char32_t c) {
         if (items.empty() || items.back().is_syllable) {
             items.push_back({});
             places.push_back({});
+            say.push_back(ContextSay::None);
         }
         items.back().text.push_back(c);
     };
@@ -326,11 +389,14 @@ std::vector<ReadingItem> read_chinese(std::u32string_view text, const UserReadin
         std::size_t at = 0;
         for (const std::size_t length : reader.segment(run)) {
             const std::u32string_view word = run.substr(at, length);
-            if (!reader.lookup(word, syllables)) {
+            if (!reader.lookup(word, syllables, nullptr, &origins)) {
                 literal(word.front()); // a character without any reading: left to the voice
             } else {
+                reader.overlay_user_words(word, syllables, origins);
                 const std::size_t start = items.size();
                 for (std::size_t k = 0; k < length; ++k) {
+                    polyphones.add(i + at + k, items.size(), origins[k], word[k]);
+                    say.push_back(context_say(word, k, origins[k]));
                     items.push_back({std::u32string(1, word[k]), syllables[k], syllables[k].tone, true});
                     places.push_back({start, length});
                 }
@@ -339,7 +405,26 @@ std::vector<ReadingItem> read_chinese(std::u32string_view text, const UserReadin
         }
         i = end;
     }
-    ToneRules(items, places).apply();
+    polyphones.choose(text, items);
+    apply_context_readings(items, say);
+    ToneRules(items, places).particles();
+    return items;
+}
+
+} // namespace
+
+std::vector<ReadingItem> decide_chinese_readings(std::u32string_view text, const UserReadings *user)
+{
+    std::vector<Placement> places;
+    return decide(Reader(user), text, places);
+}
+
+std::vector<ReadingItem> read_chinese(std::u32string_view text, const UserReadings *user, ReadingAccent accent)
+{
+    const Reader reader(user);
+    std::vector<Placement> places;
+    std::vector<ReadingItem> items = decide(reader, text, places);
+    ToneRules(items, places).sandhi();
     if (accent == ReadingAccent::Taiwan)
         taiwan_accent(items, reader);
     return items;

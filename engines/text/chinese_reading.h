@@ -29,6 +29,10 @@ struct ReadingItem {
 std::vector<ReadingItem> read_chinese(std::u32string_view text, const UserReadings *user,
                                       ReadingAccent accent = ReadingAccent::Standard);
 
+// The reading each character was given (words, polyphones, particles) before the tone changes
+// of the spoken sentence (一, 不, third tones): what a labelled reading is measured against.
+std::vector<ReadingItem> decide_chinese_readings(std::u32string_view text, const UserReadings *user);
+
 // "ta1 zai4 yin2 hang2 ， ..." : syllables and other text, single spaces between them.
 std::string reading_text(const std::vector<ReadingItem> &items);
 

@@ -19,6 +19,8 @@ private slots:
     void reading_followsWordsSandhiAndNumbers();
     void userReadings_skipBadLinesWithTheirNumbers();
     void userReadings_overrideTheDictionaryAndFollowTheFile();
+    void userReadings_winInsideLongerWords_data();
+    void userReadings_winInsideLongerWords();
     void taiwanVoice_mergesRetroflexesAndKeepsFullTones();
     void preview_refusesBadParameters();
 
@@ -103,6 +105,19 @@ void TestChineseReading::reading_followsWordsSandhiAndNumbers_data()
     row("version", u"v2.1.3", "v er4 dian3 yi1 dian3 san1");
     row("phone number", u"13800138000", "yi1 san1 ba1 ling2 ling2 yi1 san1 ba1 ling2 ling2 ling2");
     row("latin words stay", u"我用iPhone打电话", "wo3 yong4 iPhone da3 dian4 hua4");
+    // Polyphones: words the table had wrong, the network's choice, then the context's.
+    row("anxious, adverbial de", u"别着急，慢慢地走。", "bie2 zhao2 ji2 \xef\xbc\x8c man4 man4 de5 zou3 \xe3\x80\x82");
+    row("teach", u"他在学校教书", "ta1 zai4 xue2 xiao4 jiao1 shu1");
+    row("count", u"请你数钱", "qing2 ni3 shu3 qian2");
+    row("network: surname before a title", u"我们班的翟老师", "wo3 men5 ban1 de5 zhai2 lao3 shi1");
+    row("network: kind of", u"这种水果很甜", "zhe4 zhong3 shui2 guo3 hen3 tian2");
+    row("adjective after a degree word", u"这条河很长", "zhe4 tiao2 he2 hen3 chang2");
+    row("measure word after a numeral", u"桌上有一只猫", "zhuo1 shang4 you3 yi4 zhi1 mao1");
+    row("volume is not a roll", u"第一卷", "di4 yi1 juan4");
+    row("surname after xing", u"我的老师姓曾", "wo3 de5 lao3 shi1 xing4 zeng1");
+    row("de before a complement", u"他跑得很快", "ta1 pao3 de5 hen3 kuai4");
+    row("dei as must", u"你得早点回家", "ni2 dei3 zao2 dian3 hui2 jia1");
+    row("de won, not must", u"他得了第一名", "ta1 de2 le5 di4 yi1 ming2");
 }
 
 void TestChineseReading::reading_followsWordsSandhiAndNumbers()
@@ -141,6 +156,35 @@ void TestChineseReading::userReadings_overrideTheDictionaryAndFollowTheFile()
     QCOMPARE(reading(QStringLiteral("朝阳来了")), QStringLiteral("zhao1 yang2 lai2 liao3"));
     QFile::remove(m_config.path() + QStringLiteral("/lumeno/readings.txt"));
     QCOMPARE(reading(QStringLiteral("朝阳来了")), before);
+}
+
+void TestChineseReading::userReadings_winInsideLongerWords_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("dictionary");
+    QTest::addColumn<QString>("user");
+    // 凤鸣朝阳 has a reading of its own, 朝阳花 is read as its parts; a single character of the
+    // user's stays out of the dictionary's words (银行 keeps háng).
+    QTest::newRow("word with a reading") << QStringLiteral("凤鸣朝阳") << QStringLiteral("feng4 ming2 zhao1 yang2")
+                                         << QStringLiteral("feng4 ming2 chao2 yang2");
+    QTest::newRow("word read as its parts")
+        << QStringLiteral("朝阳花") << QStringLiteral("zhao1 yang2 hua1") << QStringLiteral("chao2 yang2 hua1");
+    QTest::newRow("whole word") << QStringLiteral("朝阳") << QStringLiteral("zhao1 yang2")
+                                << QStringLiteral("chao2 yang2");
+    QTest::newRow("character inside a word")
+        << QStringLiteral("银行") << QStringLiteral("yin2 hang2") << QStringLiteral("yin2 hang2");
+    QTest::newRow("character alone") << QStringLiteral("行") << QStringLiteral("xing2") << QStringLiteral("hang2");
+}
+
+void TestChineseReading::userReadings_winInsideLongerWords()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, dictionary);
+    QFETCH(QString, user);
+    QCOMPARE(reading(text), dictionary);
+    write_user_readings(m_config.path(), "\xe6\x9c\x9d\xe9\x98\xb3 chao2 yang2\n\xe8\xa1\x8c hang2\n"); // 朝阳, 行
+    QCOMPARE(reading(text), user);
+    QFile::remove(m_config.path() + QStringLiteral("/lumeno/readings.txt"));
 }
 
 void TestChineseReading::taiwanVoice_mergesRetroflexesAndKeepsFullTones()
