@@ -30,10 +30,11 @@ set(CPACK_COMPONENT_LUMENO_DESCRIPTION "offline text-to-speech tool for Chinese 
 A desktop program and the command-line tool lumeno-say that speak a typed,
 pasted or imported text with an offline speech engine built over espeak-ng,
 and save the speech as WAV, MP3, Ogg or FLAC files.")
-# The engine's voice data and a font that shows Chinese are needed at run time without being
-# linked.
+# The engine's voice data, a font that shows Chinese, Qt's own translations of its standard
+# dialogs and the SVG image plugin that draws the window icon are needed at run time without
+# being linked.
 set(CPACK_DEBIAN_LUMENO_PACKAGE_DEPENDS
-    "${espeak_data_depends}, fonts-wqy-zenhei | fonts-noto-cjk | fonts-wqy-microhei")
+    "${espeak_data_depends}, fonts-wqy-zenhei | fonts-noto-cjk | fonts-wqy-microhei, qt6-translations-l10n, libqt6svg6")
 
 set(CPACK_DEBIAN_FEEDBACK_SERVICE_PACKAGE_NAME lumeno-feedback-service)
 set(CPACK_DEBIAN_FEEDBACK_SERVICE_PACKAGE_SECTION net)
