@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumeno-say at book scale, measured side by side with espeak-ng's own command line:
 //   wav:   a long Chinese text to WAV (raw encoding, 16 kHz), wall time and peak memory,
 //          against `espeak-ng -v cmn-latn-pinyin -f text --stdout > file`

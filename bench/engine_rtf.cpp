@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The speech engine's cost over espeak-ng itself, on the designed sentence and on a 2048-byte
 // Chinese text:
 //   engine: QTTSSessionBegin, QTTSTextPut, QTTSAudioGet polled to the end, QTTSSessionEnd

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How quickly playback reacts, with the null sound output:
 //   start: AudioPlayer::play called -> first block written to the output
 //   stop:  AudioPlayer::stop_all called -> the output reset (the sound cut)

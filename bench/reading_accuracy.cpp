@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How often the engine's Chinese reading picks the labelled reading of a polyphonic character,
 // before the tone changes of the sentence. Input: files of labelled sentences, one sentence per
 // line with the labelled character between two ▁ (U+2581) marks (NAME.sent), its reading with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // sd_lumeno against espeak-ng's own Speech Dispatcher module, both driven over the module
 // protocol as the server drives them (INIT, server audio, SET, SPEAK ...):
 //   first audio: SPEAK of a short sentence (under 20 characters) -> the first 705 audio block

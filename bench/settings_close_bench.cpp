@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long closing takes to save the settings into a large config.ini (other programs' or the
 // user's sections making up most of it). Goal: well under a second for 50 MB.
 //   settings_close_bench [MEGABYTES] [ROUNDS]

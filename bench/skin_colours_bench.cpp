@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and resolving a hostile skin: the most colours the format holds (65,535), every
 // 16th of them named in the style sheet (all of them would pass the format's 1 MB). Run: build/ci/bench/skin_colours_bench [rounds]
 #include "she_format.h"

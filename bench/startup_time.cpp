@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time from process start to the main window on screen, against a bare window with the same
 // widgets, in one run. Each sample is a fresh process; the parent starts the children in
 // turn, and each child reports the moment its window was exposed on the system-wide steady

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The synthesis run against the engine driven directly, in one process:
 //  1. time from the click to the sound starting, for the designed sentence and for a
 //     2048-byte Chinese text, against the six engine functions called in a plain loop;

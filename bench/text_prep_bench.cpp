@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the engine takes to prepare hostile texts of 1 MiB before any synthesis (the work
 // QTTSTextPut and QTTSSessionBegin do before they take the engine-wide lock). Goal: linear,
 // well under a second each.

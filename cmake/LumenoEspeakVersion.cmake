@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # lumeno_espeak_data_dependency(<out-var>)
 # The espeak-ng-data dependency that matches the espeak-ng linked into the engine. espeak-ng
 # is linked statically, so its voice and dictionary data must come from the same upstream

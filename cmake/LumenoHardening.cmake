@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The hardening a Debian package is expected to have (what dpkg-buildflags' "hardening=+all"
 # gives and lintian checks): checked string and memory functions, a stack protector, stack
 # clash and control-flow protection, position-independent executables, and relocations

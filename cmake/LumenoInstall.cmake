@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Where the installed program keeps the libraries it carries: the system folder the program
 # looks at first, so an installed copy is used as found and nothing is written at start.
 set(LUMENO_INSTALL_LIBRARY_DIR "${CMAKE_INSTALL_LIBDIR}/lumeno")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian packages: `cpack` in a build configured with CMAKE_INSTALL_PREFIX=/usr
 # (the "package" preset). The folder compiled into the program for the engine libraries comes
 # from that prefix, so the packages install under the same one.

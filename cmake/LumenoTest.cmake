@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # lumeno_add_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [GUI] [LABELS <labels...>] [TIMEOUT <s>])
 # One QtTest class per executable. GUI tests run on the offscreen platform so no display is needed.
 function(lumeno_add_test)

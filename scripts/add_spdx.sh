@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the project's licence line at the top of every source file of our own: `//` for C, C++,
 # assembler and JavaScript, `#` for shell, Python and CMake, after a `#!` line where there is one.
 # A file that already has the line is left as it is, so running it again changes nothing.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks the module layering against docs/layers.txt.
 
 Fails when a file includes a header ("..." or <...>) from a folder its own folder may not use

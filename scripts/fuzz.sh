@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets of the speech engine and of the skin reader with clang in a build
 # folder of their own and runs each for a bounded time: FUZZ_SECONDS per target (default 60).
 # Seeds come from engines/fuzz/corpus and skins/fuzz/corpus; what a run learns stays in the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Packs the g2pM polyphone model (Apache-2.0, see engines/data/polyphone_model.LICENSE) into
 engines/data/polyphone_model.bin, the table the engine carries. Only needed when the model is
 refreshed; the build uses the committed table.

@@ -1,4 +1,5 @@
 #!/usr/bin/env node
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Regenerates engines/data/readings.txt, the engine's word and character readings, from the
 // MIT-licensed npm package "pinyin" (its phrase dictionary of about 41 000 words and its
 // character dictionary) and the word list of the MIT-licensed segmenter it bundles

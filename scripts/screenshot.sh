@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A screenshot of the real program as a user sees it: started on a private X server with its
 # libraries deployed into a scratch folder, captured once start-up has finished.
 #   scripts/screenshot.sh [OUTPUT.png] [PATH_TO_lumeno]

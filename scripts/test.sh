@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, checks the module layering, builds everything with warnings as
 # errors and runs every test: the playback tests under ThreadSanitizer, the engine's six
 # functions under AddressSanitizer, the engine's fuzzers for a bounded time, the Debian package
@@ -16,6 +17,7 @@ fi
 
 # The layering first: it needs no build, and docs/layers.txt says what it allows.
 python3 scripts/check_layers.py
+bash scripts/check_spdx.sh
 
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j"$jobs"

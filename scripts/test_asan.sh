@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The engine through its six functions under AddressSanitizer: audio memory handed to one
 # thread while others end sessions, and the texts espeak-ng must never see. Only the targets
 # needed are built in the asan tree.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian packages as a user meets them: builds them, checks them with lintian (no error,
 # no warning), installs the program's package with apt-get, uses the program as a normal (not
 # root) user and as root on a private X server, checks where it wrote, installs the feedback

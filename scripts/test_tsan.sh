@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The playback tests (label "player": player threads, sound output, block callbacks) under
 # ThreadSanitizer. Only their targets are built in the tsan tree.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one exported function: checks its arguments, reads the skin and applies it. Nothing
 // thrown inside crosses the C boundary.
 

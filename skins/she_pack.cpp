@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds a .SHE skin from its two source files: a description ("key = value" lines: style,
 // font-family, font-pixels and colour.NAME = #rrggbb or #rrggbbaa; '#' starts a comment line)
 // and a Qt style sheet.

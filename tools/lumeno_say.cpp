@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumeno-say: speaks a text from the command line, a file or standard input with the same
 // engine, voices and session parameters as the window. Long texts stream: they are spoken
 // piece by piece by worker processes and written or played as the audio comes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "say_request.h"
 
 #include "options/option_tables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six exported functions: each forwards to the engine and, when tracing is on, writes one
 // line with its arguments and results.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading preview, exported beside the six speech functions.
 
 #include "qtts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration text of QTTSInit: any bytes parse or fail, and what parses is in range.
 
 #include "engine_config.h"

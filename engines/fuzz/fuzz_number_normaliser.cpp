@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number normaliser: the first byte picks the reading and the language, the rest is UTF-8
 // text. It must never crash, and text without digits must come back unchanged.
 

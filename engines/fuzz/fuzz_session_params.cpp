@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session parameter text of QTTSSessionBegin: any bytes parse or fail; what parses is in
 // range and names a voice that has a profile.
 

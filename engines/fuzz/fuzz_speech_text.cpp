@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From bytes to what espeak-ng is given: decoding in every encoding, then plain and SSML
 // planning for a Chinese, a French and two dialect voices. Checks that the SSML handed on stays
 // well-formed UTF-8 and that plain segments are never blank.

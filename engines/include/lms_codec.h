@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /*
  * The codec library of the speech engine: libmsc_speex.so.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Everything between espeak-ng's 22050 Hz output and the PCM handed to the caller: resampling,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Audio through the codec library: encoded frame by frame and decoded again, with the codec's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // espeak-ng draws the noise of its voices (breath, fricatives) from rand(), a few calls per
 // sample. The C library's rand() takes a lock on every call once a process has a second
 // thread, and the engine always has one: that lock alone cost a fifth of the speaking time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The background melody of bgs=1: a short pentatonic tune of our own, made from plucked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // espeak-ng is linked in from its static archive, and the engine only ever runs it in
 // synchronous mode, where it hands samples to our callback and never plays them. Its sound
 // output calls land here instead of in pcaudiolib, so starting the engine neither loads the

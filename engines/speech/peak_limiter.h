@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Keeps loud settings from clipping: the gain drops at once when a sample would pass the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The one thread that calls espeak-ng. espeak-ng is not thread-safe, so every espeak call of

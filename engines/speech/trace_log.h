@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The call trace written when LUMENO_ENGINE_TRACE names a file (format: see qtts.h).

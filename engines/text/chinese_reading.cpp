@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "chinese_reading.h"
 
 #include "context_readings.h"

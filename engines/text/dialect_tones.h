@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The tones of the Mandarin dialect voices. espeak-ng speaks only Mandarin's tone contours, so

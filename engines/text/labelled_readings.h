@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Sentences with one labelled polyphone, as the polyphone benchmark writes them: NAME.sent holds

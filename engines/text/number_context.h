@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Numbers whose reading depends on their shape and neighbours, in Chinese: dates and times,

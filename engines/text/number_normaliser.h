@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Rewrites the numbers of a text into words (Chinese) or into a shape espeak-ng reads as wanted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The toneless pinyin syllables the engine can say ("zhuang", "lv" for lü).

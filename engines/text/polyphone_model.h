@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The reading of a polyphonic character chosen from its sentence by a small trained network

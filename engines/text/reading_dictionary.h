@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Word and character readings: the table carried by the engine (data/readings.txt, sorted by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Splits a text into runs for the voice's own script and runs for the other one, so each run

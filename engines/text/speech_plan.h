@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Turns a decoded text into the pieces espeak-ng is asked to speak, each with its voice.

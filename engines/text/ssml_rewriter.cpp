@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ssml_rewriter.h"
 
 #include "script_runs.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Turns the bytes given to QTTSTextPut into Unicode, by the session's text encoding.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "user_readings_file.h"
 
 #include <cerrno>

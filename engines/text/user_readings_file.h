@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The user's reading dictionary: a UTF-8 file "word pinyin" per line in the user's

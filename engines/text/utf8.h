@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // UTF-8 and UTF-32 conversions for the engine's text handling.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // How each voice of the catalogue is made with espeak-ng: language, variant, pitch and speed.

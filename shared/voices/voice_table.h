@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The built-in voices, one table per engine type, in the order the voice list shows them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin reader: any bytes are read or refused, and what is read writes back to the same bytes
 // except for skipped unknown sections, and then reads again to the same skin.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, shutdown and the event bindings of the main window.
 #include "app/export/audio_export.h"
 #include "app/feedback/feedback_window.h"

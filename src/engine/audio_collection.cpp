@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/audio_collection.h"
 
 #include "engine/tts_engine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/carried_images.h"
 
 #ifdef LUMENO_EMBED_LIBRARIES

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/tts_engine.h"
 
 #include "engine/engine_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // GBK byte strings: the form of every text that crosses a byte limit, the settings file, an

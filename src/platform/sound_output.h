@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Sound output: plays blocks of linear PCM from memory in the background, in the order they

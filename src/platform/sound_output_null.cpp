@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/sound_output_null.h"
 
 #include "platform/sound_output_backend.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Controls of the null sound output, for tests and benchmarks: how many devices it claims,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A settings value is one line, so the line breaks of a stored text travel as a marker.

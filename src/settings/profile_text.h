@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // An INI text held in memory, read and edited with the rules of the Windows profile functions

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "skin/carried_skin.h"
 
 // Defined by carried_skin.S, which includes the built files byte for byte.

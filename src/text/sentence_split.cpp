@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "text/sentence_split.h"
 
 #include "platform/gbk.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The whole program as a person uses it: a real window on a private X server, the real engine,
 # sound into a private PulseAudio null sink. Presses "开始合成", waits for the speech to be
 # heard, then saves it with "保存语音" and checks the saved WAV is what was played.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/start/program_start.h"
 
 #include <QApplication>

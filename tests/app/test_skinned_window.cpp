@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/feedback/feedback_window.h"
 #include "app/status_texts.h"
 #include "skin/carried_skin.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Records what the null sound output is asked to do, for tests and benchmarks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays a WAV file through the sound output like the program does, for the sound round trip.
 //   play_wav FILE [--stop-after MS]
 // Exit codes: 0 played (or stopped), 1 usage or unreadable file, 2 not a playable WAV,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sound really reaches a sound server: plays a known WAV through the ALSA sound output into a
 # private PulseAudio daemon with a null sink, records the sink's monitor with parec and checks
 # that what arrived has the level, pitch and length of what was played; then checks that

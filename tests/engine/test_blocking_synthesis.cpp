@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/blocking_synthesis.h"
 #include "engine/tts_engine.h"
 #include "file_bytes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // libmsc.so loaded with dlopen, its six functions resolved by name, and measurements of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio path after espeak-ng: resampling, melody, volume and limiter, the speex round trip.
 
 #include "audio_pipeline.h"

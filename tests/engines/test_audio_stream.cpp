@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Handing a synthesis's audio to QTTSAudioGet: chunk sizes, the end, errors and time-outs.
 
 #include "audio_stream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the Mandarin voices read Chinese: words and polyphones, tone changes in context, numbers
 // in context, the user's readings and the 台普 accent, through the reading preview.
 

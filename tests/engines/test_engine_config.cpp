@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration text of QTTSInit.
 
 #include "engine_config.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every voice of the catalogue through libmsc.so: it speaks its language at a plausible length
 // and level, and the voices of one engine type are told apart by pitch or timbre.
 

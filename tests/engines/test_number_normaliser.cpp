@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading numbers: the four number-reading modes, in Chinese and in other languages.
 
 #include "chinese_numerals.h"

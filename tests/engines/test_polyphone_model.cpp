@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The polyphone network: one LSTM step against numbers worked out by hand, the carried model
 // against the outputs published with it, and a malformed table refused.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libmsc.so through its six exported functions, loaded with dlopen like the program does.
 
 #include "engine_client.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Chinese reading measured on labelled sentences: 2,000 of the polyphone benchmark's
 // development sentences and our own everyday ones. A regression guard, not a timing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From decoded text to the pieces espeak-ng speaks: script runs, voices per run, SSML rewriting.
 
 #include "script_runs.h"

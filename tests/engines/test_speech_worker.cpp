@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The worker thread that runs espeak-ng: order of jobs, cancelling and stopping.
 
 #include "qtts.h"

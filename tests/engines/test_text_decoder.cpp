@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding the bytes of QTTSTextPut by the session's text encoding.
 
 #include "text_decoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's readings file: what a line may hold, and what file is read at all.
 
 #include "user_readings_file.h"

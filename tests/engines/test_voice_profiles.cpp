@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the catalogue's voices are made with espeak-ng.
 
 #include "voices/voice_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "feedback/feedback_form.h"
 #include "feedback/service_address.h"
 #include "platform/gbk.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "feedback/http_client.h"
 #include "raw_http_server.h"
 

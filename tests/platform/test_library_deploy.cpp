@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_bytes.h"
 #include "platform/library_deploy.h"
 #include "platform/shared_library.h"

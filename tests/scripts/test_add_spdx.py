@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The licence-line script on a small made-up tree: where the line goes in each kind of file,
 what it leaves alone, that a second run changes nothing, and that --check fails exactly when a
 file lacks the line. Usage: test_add_spdx.py REPOSITORY"""

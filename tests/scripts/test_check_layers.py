@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The layering checker on a copy of the source tree: clean as committed, failing once a
 forbidden use is planted. Usage: test_check_layers.py REPOSITORY"""
 import pathlib

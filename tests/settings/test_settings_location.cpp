@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_bytes.h"
 #include "platform/install_layout.h"
 #include "settings/settings_location.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_bytes.h"
 #include "skin/carried_skin.h"
 #include "skin/skin_loader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "she_format.h"
 #include "skin_el.h"
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by test scripts: a private PulseAudio daemon with one null sink, nothing from a
 # desktop session. start_private_pulse WORK SINK RATE; stop_private_pulse WORK.
 start_private_pulse() {

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the shell tests: wait_for TENTHS COMMAND... waits up to TENTHS tenths of a second
 # for COMMAND to succeed; false when it never did.
 wait_for() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumeno-feedback-service: the self-hostable service behind the program's feedback window.
 #include "feedback_service.h"
 #include "feedback_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "say/book_job.h"
 
 #include "engine/blocking_synthesis.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Ctrl-C, kill and a hang-up: the first interrupt asks the job to stop. System calls the signal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "say/output_set.h"
 
 #include "say/wav_stream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "say/piece_worker.h"
 
 #include "engine/blocking_synthesis.h"

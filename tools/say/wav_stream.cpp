@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "say/wav_stream.h"
 
 #include "audio/wav_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // sd_lumeno: the engine as a Speech Dispatcher output module. Speech Dispatcher starts it with
 // the path of its configuration file and talks to it on standard input and output.
 #include "engine/carried_images.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/options/option_lists.h"
 
 #include "app/options/list_selection.h"

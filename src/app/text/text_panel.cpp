@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/text/text_panel.h"
 
 #include "app/dialogs/file_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/dialogs/message_box.h"
 #include "app/feedback/feedback_window.h"
 #include "feedback/feedback_form.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The option lists of the main window on a bare widget, with the catalogue, the option lists

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/options/list_selection.h"
 #include "option_window.h"
 #include "options/option_tables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A program that closes its window over the settings file given as its argument and is killed
 // the moment that file is first replaced: what the file then holds is what a crash while
 // closing leaves behind. Before closing it prints every key it is about to save as

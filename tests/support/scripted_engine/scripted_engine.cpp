@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the engine library with scripted behaviour, loaded by the program exactly
 // like the real one. The test sets the script through scripted_engine_configure and reads
 // back every call through scripted_engine_calls.

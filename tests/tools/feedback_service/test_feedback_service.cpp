@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "feedback/feedback_wire.h"
 #include "feedback/http_client.h"
 #include "running_service.h"

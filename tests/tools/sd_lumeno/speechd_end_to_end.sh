@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # sd_lumeno under a real Speech Dispatcher: a private server (own configuration, socket and
 # PulseAudio daemon with a null sink, nothing system-wide) loads the module; spd-say speaks
 # Chinese through it and the audio arriving at the sink is checked for length and level. The
