@@ -1,7 +1,7 @@
 #pragma once
 
-#include "say/audio_sink.h"
-#include "say/encoded_stream.h"
+#include "audio/audio_sink.h"
+#include "audio/encoded_stream.h"
 
 #include <QString>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "say/audio_sink.h"
+#include "audio/audio_sink.h"
 
 #include <QByteArray>
 #include <atomic>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "say/audio_sink.h"
-#include "say/pending_file.h"
+#include "audio/audio_sink.h"
+#include "audio/pending_file.h"
 
 #include <QString>
 

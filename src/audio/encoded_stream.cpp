@@ -1,4 +1,4 @@
-#include "say/encoded_stream.h"
+#include "audio/encoded_stream.h"
 
 #include <QFileInfo>
 #include <QtEndian>

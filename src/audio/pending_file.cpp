@@ -1,4 +1,4 @@
-#include "say/pending_file.h"
+#include "audio/pending_file.h"
 
 #include <QFile>
 #include <cerrno>

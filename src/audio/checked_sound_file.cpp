@@ -1,4 +1,4 @@
-#include "say/checked_sound_file.h"
+#include "audio/checked_sound_file.h"
 
 #include <QFile>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "say/audio_sink.h"
-#include "say/checked_sound_file.h"
-#include "say/pending_file.h"
+#include "audio/audio_sink.h"
+#include "audio/checked_sound_file.h"
+#include "audio/pending_file.h"
 
 #include <QString>
 #include <optional>
