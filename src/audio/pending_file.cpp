@@ -15,13 +15,13 @@ PendingFile::PendingFile(const QString &target)
     struct stat info {};
     if (::stat(native.constData(), &info) == 0) {
         if (S_ISDIR(info.st_mode)) {
-            m_error = write_error(target, EISDIR);
+            refuse(EISDIR);
             return;
         }
         const bool may_write = ::access(native.constData(), W_OK) == 0;
         const int reason = may_write ? EACCES : errno;
         if (!may_write || (info.st_mode & 0222) == 0) {
-            m_error = write_error(target, reason);
+            refuse(reason);
             if ((info.st_mode & 0222) == 0)
                 m_error += QStringLiteral(" (the file is read-only)");
             return;
@@ -35,7 +35,7 @@ PendingFile::PendingFile(const QString &target)
     QByteArray pattern = native + ".part-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
-        m_error = write_error(target, errno);
+        refuse(errno);
         return;
     }
     // A temporary file is private; the output gets what any new file of the user gets.
@@ -60,8 +60,14 @@ bool PendingFile::commit()
     m_committed =
         m_direct || std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(m_target).constData()) == 0;
     if (!m_committed)
-        m_error = write_error(m_target, errno);
+        refuse(errno);
     return m_committed;
+}
+
+void PendingFile::refuse(int errno_value)
+{
+    m_error = write_error(m_target, errno_value);
+    m_system_error = errno_value;
 }
 
 QString PendingFile::write_error(const QString &name, int errno_value)
