@@ -19,7 +19,7 @@ public:
     explicit FileDialog(QWidget *owner);
 
     // filter is "description|pattern", e.g. "文本文档(*.txt)|*.txt", or several such pairs
-    // joined by '|', the first being the one shown first.
+    // joined by '|', the first being the default.
     void configure(Mode mode, const QString &initial_name, const QString &filter);
 
     Mode mode() const { return m_mode; }
