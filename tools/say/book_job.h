@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "say/audio_sink.h"
+#include "audio/audio_sink.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "say/audio_sink.h"
-#include "say/encoded_stream.h"
+#include "audio/audio_sink.h"
+#include "audio/encoded_stream.h"
 
 #include <QString>
 #include <functional>

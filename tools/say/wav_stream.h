@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "say/audio_sink.h"
-#include "say/pending_file.h"
+#include "audio/audio_sink.h"
+#include "audio/pending_file.h"
 
 #include <QString>
 

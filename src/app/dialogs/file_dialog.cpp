@@ -40,17 +40,19 @@ void FileDialog::configure(Mode mode, const QString &initial_name, const QString
     m_filter = filter;
 }
 
-QString FileDialog::to_name_filter(const QString &filter)
+QStringList FileDialog::to_name_filters(const QString &filter)
 {
-    const qsizetype bar = filter.indexOf(u'|');
-    if (bar < 0)
-        return filter;
-    const QString description = filter.left(bar);
-    const QString pattern = filter.mid(bar + 1);
-    // Qt reads the patterns from the last parentheses of the description.
-    if (description.endsWith(u')'))
-        return description;
-    return description + QStringLiteral(" (") + pattern + u')';
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        const QString &description = parts.at(i);
+        // Qt reads the patterns from the last parentheses of the description.
+        if (i + 1 == parts.size() || description.endsWith(u')'))
+            filters.append(description);
+        else
+            filters.append(description + QStringLiteral(" (") + parts.at(i + 1) + u')');
+    }
+    return filters;
 }
 
 QString FileDialog::start_folder() const
@@ -85,11 +87,19 @@ std::optional<QString> FileDialog::ask(const QString &folder)
     QFileDialog dialog(m_owner);
     dialog.setAcceptMode(m_mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(m_mode == Mode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter(to_name_filter(m_filter));
+    const QStringList filters = to_name_filters(m_filter);
+    dialog.setNameFilters(filters);
     if (m_mode == Mode::Save) {
-        const QString pattern = m_filter.section(u'|', 1);
-        if (pattern.startsWith(QStringLiteral("*.")))
-            dialog.setDefaultSuffix(pattern.mid(2));
+        // A bare name gets the suffix of the filter chosen; Qt itself swaps a typed suffix.
+        const auto use_suffix_of = [&dialog, this](qsizetype filter) {
+            if (filter < 0)
+                return;
+            const QString pattern = m_filter.section(u'|', 2 * filter + 1, 2 * filter + 1);
+            dialog.setDefaultSuffix(pattern.startsWith(QStringLiteral("*.")) ? pattern.mid(2) : QString());
+        };
+        use_suffix_of(0);
+        connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                [&filters, use_suffix_of](const QString &chosen) { use_suffix_of(filters.indexOf(chosen)); });
     }
     dialog.setDirectory(folder);
     dialog.selectFile(m_initial_name);

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -18,7 +19,8 @@ public:
 
     explicit FileDialog(QWidget *owner);
 
-    // filter is "description|pattern", e.g. "文本文档(*.txt)|*.txt".
+    // filter is "description|pattern", e.g. "文本文档(*.txt)|*.txt", or several such pairs
+    // joined by '|', the first being the default.
     void configure(Mode mode, const QString &initial_name, const QString &filter);
 
     Mode mode() const { return m_mode; }
@@ -40,9 +42,9 @@ public:
     // The folder the last exec() started in, answered ahead or not.
     QString shown_folder() const { return m_shown_folder; }
 
-    // "description|pattern" as a Qt name filter: "description (pattern)". A description
-    // that already names the pattern is kept as it is.
-    static QString to_name_filter(const QString &filter);
+    // Each "description|pattern" pair as a Qt name filter: "description (pattern)". A
+    // description that already names the pattern is kept as it is.
+    static QStringList to_name_filters(const QString &filter);
 
     // Tests answer the next exec() ahead instead of a person; answers are used in order.
     static void answer_next(std::optional<QString> path);

@@ -3,10 +3,15 @@
 #include "app/dialogs/message_box.h"
 #include "window_fixture.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +53,8 @@ private slots:
     void startFolder();
     void chosenFolder_isWhereTheNextDialogStarts();
     void chosenFolder_isKeptInTheSettingsAcrossStarts();
+    void saveDialog_chosenFilterGivesItsSuffix_data();
+    void saveDialog_chosenFilterGivesItsSuffix();
 
 private:
     QString path(const char *name) const { return m_dir->filePath(QString::fromLatin1(name)); }
@@ -151,6 +158,48 @@ void TestFileDialog::chosenFolder_isKeptInTheSettingsAcrossStarts()
     FileDialog::answer_next(std::nullopt);
     again.window->controls().import_txt->click();
     QCOMPARE(again.window->controls().dialog->shown_folder(), folder);
+}
+
+void TestFileDialog::saveDialog_chosenFilterGivesItsSuffix_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("offered name") << QString() << QStringLiteral("合成语音.mp3");
+    QTest::newRow("bare name") << QStringLiteral("bare") << QStringLiteral("bare.mp3");
+    QTest::newRow("other suffix") << QStringLiteral("a.flac") << QStringLiteral("a.flac");
+}
+
+// The real dialog: choosing the second filter of several swaps the offered name's suffix for
+// its own and gives it to a name typed without one.
+void TestFileDialog::saveDialog_chosenFilterGivesItsSuffix()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    FileDialog dialog(nullptr);
+    dialog.set_folder(m_dir->path());
+    dialog.configure(FileDialog::Mode::Save, QStringLiteral("合成语音.wav"),
+                     QStringLiteral("文本文档(*.wav)|*.wav|MP3 音频(*.mp3)|*.mp3|FLAC 音频(*.flac)|*.flac"));
+    QStringList offered;
+    QTimer::singleShot(0, this, [&offered, typed] {
+        auto *shown = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(shown != nullptr);
+        auto *types = shown->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        auto *name = shown->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (types == nullptr || name == nullptr) {
+            shown->reject();
+            QFAIL("not the widget dialog");
+        }
+        for (int i = 0; i < types->count(); ++i)
+            offered.append(types->itemText(i));
+        QTest::keyClick(types, Qt::Key_Down);
+        if (!typed.isEmpty())
+            name->setText(typed);
+        QMetaObject::invokeMethod(shown, "accept");
+    });
+    const std::optional<QString> chosen = dialog.exec();
+    QCOMPARE(offered, (QStringList{QStringLiteral("文本文档(*.wav)"), QStringLiteral("MP3 音频(*.mp3)"),
+                                   QStringLiteral("FLAC 音频(*.flac)")}));
+    QCOMPARE(chosen.value_or(QString()), m_dir->filePath(expected));
 }
 
 QTEST_MAIN(TestFileDialog)

@@ -18,14 +18,19 @@ public:
 
     // What went wrong, after a false result.
     const QString &error() const { return m_error; }
+    // The errno behind error() when the system refused (a full disk, no permission), for a
+    // caller that words its own message; 0 for any other failure (an encoder's own).
+    int system_error() const { return m_system_error; }
 
 protected:
-    bool fail(const QString &message)
+    bool fail(const QString &message, int system_error = 0)
     {
         m_error = message;
+        m_system_error = system_error;
         return false;
     }
 
 private:
     QString m_error;
+    int m_system_error = 0;
 };

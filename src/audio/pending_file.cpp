@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "say/pending_file.h"
+#include "audio/pending_file.h"
 
 #include <QFile>
 #include <cerrno>
@@ -16,13 +16,13 @@ PendingFile::PendingFile(const QString &target)
     struct stat info {};
     if (::stat(native.constData(), &info) == 0) {
         if (S_ISDIR(info.st_mode)) {
-            m_error = write_error(target, EISDIR);
+            refuse(EISDIR);
             return;
         }
         const bool may_write = ::access(native.constData(), W_OK) == 0;
         const int reason = may_write ? EACCES : errno;
         if (!may_write || (info.st_mode & 0222) == 0) {
-            m_error = write_error(target, reason);
+            refuse(reason);
             if ((info.st_mode & 0222) == 0)
                 m_error += QStringLiteral(" (the file is read-only)");
             return;
@@ -36,7 +36,7 @@ PendingFile::PendingFile(const QString &target)
     QByteArray pattern = native + ".part-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
-        m_error = write_error(target, errno);
+        refuse(errno);
         return;
     }
     // A temporary file is private; the output gets what any new file of the user gets.
@@ -61,8 +61,14 @@ bool PendingFile::commit()
     m_committed =
         m_direct || std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(m_target).constData()) == 0;
     if (!m_committed)
-        m_error = write_error(m_target, errno);
+        refuse(errno);
     return m_committed;
+}
+
+void PendingFile::refuse(int errno_value)
+{
+    m_error = write_error(m_target, errno_value);
+    m_system_error = errno_value;
 }
 
 QString PendingFile::write_error(const QString &name, int errno_value)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "say/audio_sink.h"
-#include "say/checked_sound_file.h"
-#include "say/pending_file.h"
+#include "audio/audio_sink.h"
+#include "audio/checked_sound_file.h"
+#include "audio/pending_file.h"
 
 #include <QString>
 #include <optional>
@@ -16,8 +16,10 @@ std::optional<AudioFileKind> audio_file_kind(const QString &path);
 
 class EncodedStream final : public AudioSink {
 public:
-    // quality: 0 (smallest) to 10 (best); -1 for the kind's speech default.
-    EncodedStream(const QString &target, AudioFileKind kind, quint32 sample_rate, int quality);
+    // quality: 0 (smallest) to 10 (best); -1 for the kind's speech default. Durable flushes
+    // the new file to disk before it replaces the target.
+    EncodedStream(const QString &target, AudioFileKind kind, quint32 sample_rate, int quality,
+                  FileSync sync = FileSync::Unflushed);
     ~EncodedStream() override;
 
     bool write(QByteArrayView pcm) override;

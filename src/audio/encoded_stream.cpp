@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "say/encoded_stream.h"
+#include "audio/encoded_stream.h"
 
 #include <QFileInfo>
 #include <QtEndian>
@@ -50,16 +50,16 @@ std::optional<AudioFileKind> audio_file_kind(const QString &path)
     return std::nullopt;
 }
 
-EncodedStream::EncodedStream(const QString &target, AudioFileKind kind, quint32 sample_rate, int quality)
+EncodedStream::EncodedStream(const QString &target, AudioFileKind kind, quint32 sample_rate, int quality, FileSync sync)
     : m_pending(target)
     , m_target(target)
 {
     if (m_pending.path().isEmpty()) {
-        fail(m_pending.error());
+        fail(m_pending.error(), m_pending.system_error());
         return;
     }
-    if (!m_io.open(m_pending.path())) {
-        fail(PendingFile::write_error(target, m_io.error()));
+    if (!m_io.open(m_pending.path(), sync)) {
+        fail(PendingFile::write_error(target, m_io.error()), m_io.error());
         return;
     }
     SF_INFO info{};
@@ -70,7 +70,8 @@ EncodedStream::EncodedStream(const QString &target, AudioFileKind kind, quint32 
     if (m_file == nullptr) {
         fail(m_io.error() != 0
                  ? PendingFile::write_error(target, m_io.error())
-                 : QStringLiteral("cannot write %1: %2").arg(target, QString::fromUtf8(sf_strerror(nullptr))));
+                 : QStringLiteral("cannot write %1: %2").arg(target, QString::fromUtf8(sf_strerror(nullptr))),
+             m_io.error());
         return;
     }
     // libsndfile's level runs the other way: 0 is the best quality, 1 the smallest file. Its
@@ -102,7 +103,7 @@ bool EncodedStream::write(QByteArrayView pcm)
         samples[static_cast<std::size_t>(i)] = qFromLittleEndian<qint16>(bytes.constData() + 2 * i);
     const bool encoded = sf_write_short(m_file, samples.data(), count) == count;
     if (m_io.error() != 0)
-        return fail(PendingFile::write_error(m_target, m_io.error()));
+        return fail(PendingFile::write_error(m_target, m_io.error()), m_io.error());
     if (!encoded)
         return fail(
             QStringLiteral("cannot encode the audio for %1: %2").arg(m_target, QString::fromUtf8(sf_strerror(m_file))));
@@ -119,8 +120,8 @@ bool EncodedStream::finish()
     m_file = nullptr;
     const bool written = m_io.close();
     if (m_io.error() != 0)
-        return fail(PendingFile::write_error(m_target, m_io.error()));
+        return fail(PendingFile::write_error(m_target, m_io.error()), m_io.error());
     if (closed != 0 || !written)
         return fail(QStringLiteral("cannot finish %1: %2").arg(m_target, QString::fromUtf8(sf_error_number(closed))));
-    return m_pending.commit() || fail(m_pending.error());
+    return m_pending.commit() || fail(m_pending.error(), m_pending.system_error());
 }

@@ -20,15 +20,20 @@ public:
     const QString &path() const { return m_path; }
     // Why path() is empty or commit() failed: "cannot write NAME: the system's reason".
     const QString &error() const { return m_error; }
+    // The errno behind error(); 0 while nothing failed.
+    int system_error() const { return m_system_error; }
     bool commit();
 
     // "cannot write NAME: REASON" with the system's text for errno_value.
     static QString write_error(const QString &name, int errno_value);
 
 private:
+    void refuse(int errno_value);
+
     QString m_target;
     QString m_path;
     QString m_error;
+    int m_system_error = 0;
     bool m_direct = false;
     bool m_committed = false;
 };

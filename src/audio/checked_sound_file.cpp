@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "say/checked_sound_file.h"
+#include "audio/checked_sound_file.h"
 
 #include <QFile>
 #include <cerrno>
@@ -13,8 +13,9 @@ CheckedSoundFile::~CheckedSoundFile()
         ::close(m_fd);
 }
 
-bool CheckedSoundFile::open(const QString &path)
+bool CheckedSoundFile::open(const QString &path, FileSync sync)
 {
+    m_sync = sync;
     // Read as well as written: encoders read back what they wrote to fill in their headers.
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_TRUNC | O_CLOEXEC);
     if (m_fd < 0)
@@ -32,6 +33,12 @@ bool CheckedSoundFile::close()
 {
     const int fd = m_fd;
     m_fd = -1;
+    struct stat info {};
+    // A device or a pipe written directly has nothing to flush.
+    const bool flush =
+        m_sync == FileSync::Durable && fd >= 0 && m_error == 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (flush && ::fsync(fd) != 0)
+        m_error = errno;
     if (fd >= 0 && ::close(fd) != 0 && errno != EINTR && m_error == 0)
         m_error = errno;
     return m_error == 0;
