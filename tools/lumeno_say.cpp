@@ -14,11 +14,11 @@
 #include "say/piece_worker.h"
 #include "say/play_stream.h"
 #include "say/progress_line.h"
-#include "say/text_decoder.h"
 #include "say/wav_stream.h"
 #include "say_reading.h"
 #include "say_request.h"
 #include "text/text_limit.h"
+#include "text/text_to_gbk.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -221,7 +221,7 @@ QString whole_text(const BookSource &source, const QString &name, QByteArray &gb
                                             : (file.setFileName(source.file), file.open(QIODevice::ReadOnly));
     if (!opened)
         return QStringLiteral("cannot read %1: %2").arg(name, file.errorString());
-    TextDecoder decoder(source.gbk ? TextDecoder::Encoding::Gbk : TextDecoder::Encoding::Undecided);
+    TextToGbk decoder(source.gbk ? TextToGbk::Encoding::Gbk : TextToGbk::Encoding::Undecided);
     if (!decoder.feed(file.readAll(), gbk_text) || !decoder.finish(gbk_text))
         return QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(name);
     return {};
