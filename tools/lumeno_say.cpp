@@ -19,6 +19,7 @@
 #include "say_request.h"
 #include "text/text_limit.h"
 #include "text/text_to_gbk.h"
+#include "voices/speed_scale.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -106,11 +107,13 @@ QString clashing_outputs(const QList<Job> &jobs)
     return {};
 }
 
-double speed_factor(int speed_position)
+// How many times longer than at the voice's own speed the speech runs at this speed position.
+double duration_factor(int speed_position)
 {
-    // The engine's speeds run from half to double the voice's own.
-    static constexpr double factors[] = {2.0, 1.5, 1.0, 0.75, 0.5};
-    return speed_position >= 0 && speed_position < 5 ? factors[speed_position] : 2.0;
+    const QByteArray word = SessionParams::speed_word(speed_position);
+    const int speed = voices::speed_of_word(std::string_view(word.constData(), static_cast<std::size_t>(word.size())));
+    // A position without a word errs long: the slowest.
+    return 1.0 / voices::speed_factor(std::max(speed, 0));
 }
 
 int run_job(const SayRequest &request, const Job &job, const QByteArray &params, quint32 rate)
@@ -148,7 +151,7 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
     if (file.kind == AudioFileKind::Wav && !job.output.isEmpty()) {
         // The most one piece may add after a part has reached its length.
         const double piece_most = kTextLimit * kSecondsPerByte * 2.0 * bytes_per_second;
-        const double expected = gbk_bytes * kSecondsPerByte * speed_factor(request.options.speed) * bytes_per_second;
+        const double expected = gbk_bytes * kSecondsPerByte * duration_factor(request.options.speed) * bytes_per_second;
         const bool too_long = request.split_minutes > 0 ? file.part_bytes + piece_most > WavStream::kMaxData
                                                         : expected > WavStream::kMaxData;
         if (too_long)
