@@ -2,10 +2,10 @@
 // lumeno-say: speaks a text from the command line, a file or standard input with the same
 // engine, voices and session parameters as the window. Long texts stream: they are spoken
 // piece by piece by worker processes and written or played as the audio comes.
-#include "audio/wav_builder.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
 #include "platform/gbk.h"
+#include "platform/pcm_format.h"
 #include "platform/sound_output.h"
 #include "say/background_sink.h"
 #include "say/book_job.h"
@@ -116,14 +116,14 @@ double duration_factor(int speed_position)
     return 1.0 / voices::speed_factor(std::max(speed, 0));
 }
 
-int run_job(const SayRequest &request, const Job &job, const QByteArray &params, quint32 rate)
+int run_job(const SayRequest &request, const Job &job, const QByteArray &params, const PcmFormat &format)
 {
     const int jobs = worker_count(request.jobs, static_cast<int>(std::thread::hardware_concurrency()));
     BookSource source = job.source;
     source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
     BookJob book(std::move(source),
                  {QCoreApplication::applicationFilePath(), {kWorkerFlag, QString::fromLatin1(params)}, jobs},
-                 kTextLimit, rate);
+                 kTextLimit, format.rate);
     qint64 gbk_bytes = -1;
     const BookResult checked = book.check_input(&gbk_bytes);
     if (checked == BookResult::Unreadable)
@@ -135,7 +135,7 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
 
     OutputSet::FileSpec file;
     file.path = job.output;
-    file.rate = rate;
+    file.format = format;
     file.quality = request.quality;
     if (!job.output.isEmpty()) {
         const std::optional<AudioFileKind> kind = audio_file_kind(job.output);
@@ -145,7 +145,7 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
                 QStringLiteral("%1: unknown audio file type (use .wav, .mp3, .ogg, .opus or .flac)").arg(job.output));
         file.kind = *kind;
     }
-    const qint64 bytes_per_second = qint64{rate} * 2;
+    const qint64 bytes_per_second = format.bytes_per_second();
     if (request.split_minutes > 0)
         file.part_bytes = qint64{request.split_minutes} * 60 * bytes_per_second;
     if (file.kind == AudioFileKind::Wav && !job.output.isEmpty()) {
@@ -164,7 +164,7 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
 
     OutputSet output(file);
     if (request.play) {
-        auto player = std::make_unique<PlayStream>(rate, [] { return interrupt::requested(); });
+        auto player = std::make_unique<PlayStream>(format, [] { return interrupt::requested(); });
         if (!player->open())
             return fail(ExitCode::NoSound, player->error());
         output.add(std::move(player));
@@ -267,9 +267,10 @@ int run(const SayRequest &request)
         if (const int failed = print_reading(engine, params, text); failed != 0 || i + 1 == jobs.size())
             return failed;
     }
-    const quint32 rate = WavBuilder::sample_rate_for_format(request.options.audio_format);
+    // The audio comes as the session's audio format says.
+    const PcmFormat format = PcmFormat::for_audio_format(request.options.audio_format_text);
     for (const Job &job : jobs) {
-        if (const int code = run_job(request, job, params, rate); code != 0)
+        if (const int code = run_job(request, job, params, format); code != 0)
             return code;
     }
     return 0;

@@ -65,6 +65,8 @@ constexpr std::array<Word<AudioEncoding>, 7> audio_encodings{{
     {"speex", AudioEncoding::Speex},
     {"speex-wb", AudioEncoding::SpeexWb},
 }};
+// The program takes the audio's rate from the same text (src/platform/pcm_format.h), as it
+// cannot include the engine: a format added here names its rate as "rate=N".
 constexpr std::array<Word<int>, 2> audio_formats{{{"audio/L16;rate=8000", 8000}, {"audio/L16;rate=16000", 16000}}};
 
 // "speex;7": the encoding, then an optional ";level" within its family's range.
