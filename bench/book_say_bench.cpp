@@ -89,7 +89,7 @@ double first_block_ms(const QString &tool, const QString &text_file)
                               "auf=audio/L16;rate=16000,rdn=0";
     const auto start = std::chrono::steady_clock::now();
     double ms = -1;
-    PlayStream player(16000, [] { return false; });
+    PlayStream player(PcmFormat{}, [] { return false; });
     player.on_first_block = [&] {
         ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     };

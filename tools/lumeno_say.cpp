@@ -2,10 +2,10 @@
 // lumeno-say: speaks a text from the command line, a file or standard input with the same
 // engine, voices and session parameters as the window. Long texts stream: they are spoken
 // piece by piece by worker processes and written or played as the audio comes.
-#include "audio/wav_builder.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
 #include "platform/gbk.h"
+#include "platform/pcm_format.h"
 #include "platform/sound_output.h"
 #include "say/background_sink.h"
 #include "say/book_job.h"
@@ -14,11 +14,12 @@
 #include "say/piece_worker.h"
 #include "say/play_stream.h"
 #include "say/progress_line.h"
-#include "say/text_decoder.h"
 #include "say/wav_stream.h"
 #include "say_reading.h"
 #include "say_request.h"
 #include "text/text_limit.h"
+#include "text/text_to_gbk.h"
+#include "voices/speed_scale.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -106,21 +107,23 @@ QString clashing_outputs(const QList<Job> &jobs)
     return {};
 }
 
-double speed_factor(int speed_position)
+// How many times longer than at the voice's own speed the speech runs at this speed position.
+double duration_factor(int speed_position)
 {
-    // The engine's speeds run from half to double the voice's own.
-    static constexpr double factors[] = {2.0, 1.5, 1.0, 0.75, 0.5};
-    return speed_position >= 0 && speed_position < 5 ? factors[speed_position] : 2.0;
+    const QByteArray word = SessionParams::speed_word(speed_position);
+    const int speed = voices::speed_of_word(std::string_view(word.constData(), static_cast<std::size_t>(word.size())));
+    // A position without a word errs long: the slowest.
+    return 1.0 / voices::speed_factor(std::max(speed, 0));
 }
 
-int run_job(const SayRequest &request, const Job &job, const QByteArray &params, quint32 rate)
+int run_job(const SayRequest &request, const Job &job, const QByteArray &params, const PcmFormat &format)
 {
     const int jobs = worker_count(request.jobs, static_cast<int>(std::thread::hardware_concurrency()));
     BookSource source = job.source;
     source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
     BookJob book(std::move(source),
                  {QCoreApplication::applicationFilePath(), {kWorkerFlag, QString::fromLatin1(params)}, jobs},
-                 kTextLimit, rate);
+                 kTextLimit, format.rate);
     qint64 gbk_bytes = -1;
     const BookResult checked = book.check_input(&gbk_bytes);
     if (checked == BookResult::Unreadable)
@@ -132,7 +135,7 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
 
     OutputSet::FileSpec file;
     file.path = job.output;
-    file.rate = rate;
+    file.format = format;
     file.quality = request.quality;
     if (!job.output.isEmpty()) {
         const std::optional<AudioFileKind> kind = audio_file_kind(job.output);
@@ -142,13 +145,13 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
                 QStringLiteral("%1: unknown audio file type (use .wav, .mp3, .ogg, .opus or .flac)").arg(job.output));
         file.kind = *kind;
     }
-    const qint64 bytes_per_second = qint64{rate} * 2;
+    const qint64 bytes_per_second = format.bytes_per_second();
     if (request.split_minutes > 0)
         file.part_bytes = qint64{request.split_minutes} * 60 * bytes_per_second;
     if (file.kind == AudioFileKind::Wav && !job.output.isEmpty()) {
         // The most one piece may add after a part has reached its length.
         const double piece_most = kTextLimit * kSecondsPerByte * 2.0 * bytes_per_second;
-        const double expected = gbk_bytes * kSecondsPerByte * speed_factor(request.options.speed) * bytes_per_second;
+        const double expected = gbk_bytes * kSecondsPerByte * duration_factor(request.options.speed) * bytes_per_second;
         const bool too_long = request.split_minutes > 0 ? file.part_bytes + piece_most > WavStream::kMaxData
                                                         : expected > WavStream::kMaxData;
         if (too_long)
@@ -161,7 +164,7 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
 
     OutputSet output(file);
     if (request.play) {
-        auto player = std::make_unique<PlayStream>(rate, [] { return interrupt::requested(); });
+        auto player = std::make_unique<PlayStream>(format, [] { return interrupt::requested(); });
         if (!player->open())
             return fail(ExitCode::NoSound, player->error());
         output.add(std::move(player));
@@ -221,7 +224,7 @@ QString whole_text(const BookSource &source, const QString &name, QByteArray &gb
                                             : (file.setFileName(source.file), file.open(QIODevice::ReadOnly));
     if (!opened)
         return QStringLiteral("cannot read %1: %2").arg(name, file.errorString());
-    TextDecoder decoder(source.gbk ? TextDecoder::Encoding::Gbk : TextDecoder::Encoding::Undecided);
+    TextToGbk decoder(source.gbk ? TextToGbk::Encoding::Gbk : TextToGbk::Encoding::Undecided);
     if (!decoder.feed(file.readAll(), gbk_text) || !decoder.finish(gbk_text))
         return QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(name);
     return {};
@@ -264,9 +267,10 @@ int run(const SayRequest &request)
         if (const int failed = print_reading(engine, params, text); failed != 0 || i + 1 == jobs.size())
             return failed;
     }
-    const quint32 rate = WavBuilder::sample_rate_for_format(request.options.audio_format);
+    // The audio comes as the session's audio format says.
+    const PcmFormat format = PcmFormat::for_audio_format(request.options.audio_format_text);
     for (const Job &job : jobs) {
-        if (const int code = run_job(request, job, params, rate); code != 0)
+        if (const int code = run_job(request, job, params, format); code != 0)
             return code;
     }
     return 0;

@@ -2,6 +2,7 @@
 #include "say_request.h"
 
 #include "options/option_tables.h"
+#include "options/voice_entries.h"
 #include "platform/gbk.h"
 #include "voices/voice_table.h"
 
@@ -55,7 +56,7 @@ VoiceMatch find_voice(const QString &value)
             for (std::size_t v = 0; v < list.size(); ++v) {
                 const QString id = QString::fromUtf8(list[v].id);
                 const QString name = QString::fromUtf8(list[v].name);
-                const QString display = name + u'(' + QString::fromUtf8(list[v].description) + u')';
+                const QString display = voice_display_text(list[v]);
                 const bool hit = pass == 0   ? id == value
                                  : pass == 1 ? id.compare(value, Qt::CaseInsensitive) == 0
                                              : (name == value || display == value);
@@ -160,9 +161,7 @@ QString voice_listing()
     for (const voices::EngineType &type : voices::engine_types()) {
         out += QString::fromUtf8(type.title) + u'\n';
         for (const voices::VoiceRecord &v : type.voices) {
-            out += QStringLiteral("  %1  %2(%3)\n")
-                       .arg(QString::fromUtf8(v.id).leftJustified(12), QString::fromUtf8(v.name),
-                            QString::fromUtf8(v.description));
+            out += QStringLiteral("  %1  %2\n").arg(QString::fromUtf8(v.id).leftJustified(12), voice_display_text(v));
         }
     }
     return out;

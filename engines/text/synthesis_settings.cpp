@@ -2,6 +2,7 @@
 #include "synthesis_settings.h"
 
 #include "key_value_list.h"
+#include "voices/speed_scale.h"
 #include "voices/voice_table.h"
 
 #include <array>
@@ -34,8 +35,15 @@ std::optional<int> parse_scale(std::string_view text, const std::array<Word<int>
     return std::nullopt;
 }
 
-constexpr std::array<Word<int>, 5> speed_words{
-    {{"x-slow", 0}, {"slow", 25}, {"medium", 50}, {"fast", 75}, {"x-fast", 100}}};
+std::optional<int> parse_speed(std::string_view text)
+{
+    if (const int speed = voices::speed_of_word(text); speed >= 0)
+        return speed;
+    if (const auto number = parse_decimal(text, 100))
+        return static_cast<int>(*number);
+    return std::nullopt;
+}
+
 constexpr std::array<Word<int>, 5> volume_words{
     {{"x-soft", 0}, {"soft", 25}, {"medium", 50}, {"loud", 75}, {"x-loud", 100}}};
 constexpr std::array<Word<TextType>, 2> text_types{{{"text", TextType::Plain}, {"ssml", TextType::Ssml}}};
@@ -57,6 +65,8 @@ constexpr std::array<Word<AudioEncoding>, 7> audio_encodings{{
     {"speex", AudioEncoding::Speex},
     {"speex-wb", AudioEncoding::SpeexWb},
 }};
+// The program takes the audio's rate from the same text (src/platform/pcm_format.h), as it
+// cannot include the engine: a format added here names its rate as "rate=N".
 constexpr std::array<Word<int>, 2> audio_formats{{{"audio/L16;rate=8000", 8000}, {"audio/L16;rate=16000", 16000}}};
 
 // "speex;7": the encoding, then an optional ";level" within its family's range.
@@ -104,7 +114,7 @@ SettingsError parse_synthesis_settings(std::string_view text, SynthesisSettings 
     SynthesisSettings parsed;
     const auto value = [&pairs](const char *key) { return *find_value(*pairs, key); };
     const auto ssm = parse_decimal(value("ssm"), 1);
-    const auto speed = parse_scale(value("spd"), speed_words);
+    const auto speed = parse_speed(value("spd"));
     const auto volume = parse_scale(value("vol"), volume_words);
     const auto text_type = lookup(text_types, value("ttp"));
     const auto encoding = lookup(text_encodings, value("tte"));

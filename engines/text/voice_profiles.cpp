@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "voice_profiles.h"
 
+#include "voices/speed_scale.h"
 #include "voices/voice_table.h"
 
 #include <array>
@@ -172,7 +173,7 @@ bool voice_profile(std::string_view voice_id, VoiceProfile &profile)
 
 int speech_rate(const VoiceProfile &profile, int speed)
 {
-    const double factor = std::pow(2.0, (speed - 50) / 50.0);
+    const double factor = voices::speed_factor(speed);
     const long rate = std::lround(profile.base_rate * factor);
     // espeak-ng's own limits; the base rates keep the five words apart even when clamped.
     return static_cast<int>(rate < 80 ? 80 : rate > 450 ? 450 : rate);

@@ -58,6 +58,10 @@ extern "C" {
 SKIN_EL_API int SkinH_AttachRes(const unsigned char *data, int size, const char *password, int hue, int saturation,
                                 int brightness);
 
+/* SkinH_AttachRes as a program that loads the library at run time resolves it. */
+typedef int (*SkinH_AttachResFunc)(const unsigned char *data, int size, const char *password, int hue, int saturation,
+                                   int brightness);
+
 #ifdef __cplusplus
 }
 #endif

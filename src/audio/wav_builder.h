@@ -1,23 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/pcm_format.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QtGlobal>
 
 // The WAV image of a synthesis: a fixed 44-byte header in front of the engine's audio bytes.
-// The header always declares 16-bit mono linear PCM, whatever audio encoding was chosen: the
-// engine delivers PCM for every encoding, and nothing here decodes the audio.
+// The header declares the linear PCM the engine delivered, whatever audio encoding was chosen:
+// the engine delivers PCM for every encoding, and nothing here decodes the audio. This is the
+// one place that knows the header's layout.
 class WavBuilder final {
 public:
     WavBuilder() = delete;
 
     static constexpr qsizetype kHeaderSize = 44;
 
-    // The header followed by a copy of the audio; odd lengths are kept, with no pad byte.
-    static QByteArray wrap(QByteArrayView audio, quint32 sample_rate);
+    // The header of a file whose audio is data_bytes long.
+    static QByteArray header(const PcmFormat &format, quint32 data_bytes);
 
-    // The rate of the audio format list's position: 8000 for the first item, 16000 for any
-    // other position, none (-1) included.
-    static quint32 sample_rate_for_format(int format_position);
+    // The header followed by a copy of the audio; odd lengths are kept, with no pad byte.
+    static QByteArray wrap(QByteArrayView audio, const PcmFormat &format);
 };

@@ -6,6 +6,11 @@
 
 #include <QString>
 
+QString voice_display_text(const voices::VoiceRecord &voice)
+{
+    return QString::fromUtf8(voice.name) + u'(' + QString::fromUtf8(voice.description) + u')';
+}
+
 QList<VoiceEntry> voice_entries(int engine_type)
 {
     const auto types = voices::engine_types();
@@ -13,9 +18,7 @@ QList<VoiceEntry> voice_entries(int engine_type)
         return {};
 
     QList<VoiceEntry> entries;
-    for (const voices::VoiceRecord &voice : types[static_cast<std::size_t>(engine_type)].voices) {
-        const QString display = QString::fromUtf8(voice.name) + u'(' + QString::fromUtf8(voice.description) + u')';
-        entries.append({gbk::encode(display), QByteArray(voice.id)});
-    }
+    for (const voices::VoiceRecord &voice : types[static_cast<std::size_t>(engine_type)].voices)
+        entries.append({gbk::encode(voice_display_text(voice)), QByteArray(voice.id)});
     return entries;
 }

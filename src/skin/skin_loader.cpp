@@ -26,7 +26,7 @@ int SkinLoader::attach(QByteArrayView skin, const QByteArray &password, int hue,
             report_unloadable_library(carried(), m_folders, m_library.error());
             end_with_unresolved_operation(kSkinLibrary, kSkinOperation, m_fatal);
         }
-        m_attach = reinterpret_cast<AttachRes>(m_library.resolve(kSkinOperation));
+        m_attach = reinterpret_cast<SkinH_AttachResFunc>(m_library.resolve(kSkinOperation));
     }
     const int size = static_cast<int>(qMin<qsizetype>(skin.size(), std::numeric_limits<int>::max()));
     return m_attach(reinterpret_cast<const unsigned char *>(skin.data()), size,

@@ -4,6 +4,7 @@
 #include "platform/library_deploy.h"
 #include "platform/shared_library.h"
 #include "platform/unresolved_operation.h"
+#include "skin_el.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -32,11 +33,9 @@ public:
     CarriedLibrary carried() const;
 
 private:
-    using AttachRes = int (*)(const unsigned char *, int, const char *, int, int, int);
-
     QByteArrayView m_image;
     LibraryFolders m_folders;
     FatalHandler m_fatal;
     SharedLibrary m_library;
-    AttachRes m_attach = nullptr;
+    SkinH_AttachResFunc m_attach = nullptr;
 };

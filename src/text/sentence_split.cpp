@@ -56,9 +56,9 @@ QList<QByteArray> split_whole(EngineSplitter &splitter, QByteArrayView text)
     return pieces;
 }
 
-// Where the markup at the start of text ends (just past it), or -1 when it does not end
-// within text. Quoted attribute values may hold '>'.
-qsizetype markup_end(QByteArrayView text)
+} // namespace
+
+qsizetype ssml_markup_end(QByteArrayView text)
 {
     const auto past = [&](QByteArrayView close) {
         const qsizetype at = text.indexOf(close);
@@ -70,6 +70,14 @@ qsizetype markup_end(QByteArrayView text)
         return past("]]>");
     if (QByteArrayView("<![CDATA[").startsWith(text) || QByteArrayView("<!--").startsWith(text))
         return -1; // too short to tell yet
+    if (text.size() < 2)
+        return -1;
+    // "a < b > c" is no tag: a name, '/', '?' or '!' comes right after the '<'.
+    const char first = text[1];
+    const bool tag_like = first == '/' || first == '?' || first == '!' || first == '_' || (first >= 'a' && first <= 'z')
+                          || (first >= 'A' && first <= 'Z');
+    if (!tag_like)
+        return 0;
     char quote = 0;
     for (qsizetype i = 1; i < text.size(); ++i) {
         const char c = text[i];
@@ -84,6 +92,8 @@ qsizetype markup_end(QByteArrayView text)
     }
     return -1;
 }
+
+namespace {
 
 QByteArray element_name(QByteArrayView tag)
 {
@@ -231,13 +241,13 @@ void SsmlSplitter::scan()
             // A tag longer than a piece is taken as text, so a stray '<' cannot hold the
             // whole rest of the text back.
             const QByteArrayView rest = text.sliced(begin, std::min(text.size() - begin, m_limit));
-            const qsizetype end = markup_end(rest);
+            const qsizetype end = ssml_markup_end(rest);
             if (end > 0) {
                 add_markup(rest.first(end));
                 begin = pos = begin + end;
                 continue;
             }
-            if (!m_finished && rest.size() < m_limit)
+            if (end < 0 && !m_finished && rest.size() < m_limit)
                 break;
             ++pos;
         }

@@ -18,6 +18,11 @@ QList<QByteArray> split_for_engine(QByteArrayView text, qsizetype limit);
 // those still open, so every piece keeps the voice, prosody and emphasis it stood in.
 QList<QByteArray> split_ssml_for_engine(QByteArrayView text, qsizetype limit);
 
+// Where the markup (tag, comment, CDATA section, declaration) at the start of an SSML text
+// ends, just past it; 0 when the '<' there opens none ("a < b > c"), and -1 when the text
+// ends before it does. Quoted attribute values may hold '>'.
+qsizetype ssml_markup_end(QByteArrayView text);
+
 // Splits a text that arrives in parts (a file read block by block, a pipe): the pieces are
 // exactly those the whole text gives, each handed out as soon as no later byte can change it.
 // Memory stays within a few pieces whatever the text's length.

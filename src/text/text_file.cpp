@@ -3,6 +3,7 @@
 
 #include "platform/gbk.h"
 #include "platform/regular_file.h"
+#include "text/text_to_gbk.h"
 
 #include <QStringDecoder>
 
@@ -18,37 +19,25 @@ QStringConverter::Flags decoding(bool whole_file)
     return whole_file ? QStringConverter::Flag::Stateless : QStringConverter::Flag::Default;
 }
 
-QString decode(QByteArrayView bytes, QStringConverter::Encoding encoding, bool whole_file)
-{
-    QStringDecoder decoder(encoding, decoding(whole_file));
-    return decoder.decode(bytes);
-}
-
-bool has_non_ascii(QByteArrayView bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
-    }
-    return false;
-}
-
 // The file's text when it is a Unicode file, nothing when it is to be taken as GBK.
 std::optional<QString> unicode_text(QByteArrayView bytes, bool whole_file)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return decode(bytes.sliced(3), QStringConverter::Utf8, whole_file);
-    if (bytes.startsWith("\xFF\xFE"))
-        return decode(bytes.sliced(2), QStringConverter::Utf16LE, whole_file);
-    if (bytes.startsWith("\xFE\xFF"))
-        return decode(bytes.sliced(2), QStringConverter::Utf16BE, whole_file);
-    if (!has_non_ascii(bytes))
-        return std::nullopt; // ASCII reads the same either way
-    QStringDecoder utf8(QStringConverter::Utf8, decoding(whole_file));
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        return std::nullopt;
-    return text;
+    const DetectedEncoding detected = detect_text_encoding(bytes, whole_file);
+    QStringConverter::Encoding encoding = QStringConverter::Utf8;
+    switch (detected.encoding) {
+    case TextEncoding::Gbk:
+        return std::nullopt; // kept as the file's own bytes
+    case TextEncoding::Utf8:
+        break;
+    case TextEncoding::Utf16LE:
+        encoding = QStringConverter::Utf16LE;
+        break;
+    case TextEncoding::Utf16BE:
+        encoding = QStringConverter::Utf16BE;
+        break;
+    }
+    QStringDecoder decoder(encoding, decoding(whole_file));
+    return decoder.decode(bytes.sliced(detected.bom_size));
 }
 
 } // namespace
@@ -69,6 +58,6 @@ std::optional<QByteArray> read_text_file(const QString &path, qsizetype limit)
     // 0D and 0A are never part of a double-byte character, so this byte-wise pass is safe.
     bytes.replace("\r\n", "\n");
     bytes.replace("\n", "\r\n");
-    bytes.truncate(gbk::text_length(bytes));
+    bytes.truncate(gbk_text_length(bytes));
     return bytes;
 }

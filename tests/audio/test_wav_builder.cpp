@@ -38,8 +38,6 @@ private slots:
     void wrap_writesFixedHeaderBeforeAudio();
     void wrap_readBackByIndependentReader_data() { wrap_writesFixedHeaderBeforeAudio_data(); }
     void wrap_readBackByIndependentReader();
-    void sampleRateForFormat_firstItemIs8000_data();
-    void sampleRateForFormat_firstItemIs8000();
 };
 
 void TestWavBuilder::wrap_writesFixedHeaderBeforeAudio_data()
@@ -65,7 +63,7 @@ void TestWavBuilder::wrap_writesFixedHeaderBeforeAudio()
     QFETCH(quint32, riffSize);
     QFETCH(quint32, byteRate);
     const QByteArray audio = audio_of(length);
-    const QByteArray wav = WavBuilder::wrap(audio, rate);
+    const QByteArray wav = WavBuilder::wrap(audio, PcmFormat{rate});
 
     QCOMPARE(wav.size(), fileSize);
     QCOMPARE(wav.first(4), QByteArray("RIFF"));
@@ -96,7 +94,7 @@ void TestWavBuilder::wrap_readBackByIndependentReader()
     const QByteArray audio = audio_of(length);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(WavBuilder::wrap(audio, rate)), qint64(length + WavBuilder::kHeaderSize));
+    QCOMPARE(file.write(WavBuilder::wrap(audio, PcmFormat{rate})), qint64(length + WavBuilder::kHeaderSize));
     file.close();
 
     const QString reader = QStringLiteral(
@@ -115,23 +113,6 @@ void TestWavBuilder::wrap_readBackByIndependentReader()
              QByteArray("1 2 ") + QByteArray::number(rate) + ' ' + QByteArray::number(length / 2) + " NONE");
     // A trailing odd byte is no whole frame; the frames are the audio as given.
     QCOMPARE(lines.at(1), audio.first(length - length % 2).toHex());
-}
-
-void TestWavBuilder::sampleRateForFormat_firstItemIs8000_data()
-{
-    QTest::addColumn<int>("position");
-    QTest::addColumn<quint32>("rate");
-    QTest::newRow("first item") << 0 << 8000u;
-    QTest::newRow("second item") << 1 << 16000u;
-    QTest::newRow("no selection") << -1 << 16000u;
-    QTest::newRow("beyond the list") << 7 << 16000u;
-}
-
-void TestWavBuilder::sampleRateForFormat_firstItemIs8000()
-{
-    QFETCH(int, position);
-    QFETCH(quint32, rate);
-    QCOMPARE(WavBuilder::sample_rate_for_format(position), rate);
 }
 
 QTEST_GUILESS_MAIN(TestWavBuilder)

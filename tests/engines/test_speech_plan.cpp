@@ -3,6 +3,7 @@
 
 #include "script_runs.h"
 #include "speech_plan.h"
+#include "ssml_markup_cases.h"
 #include "ssml_rewriter.h"
 
 #include <QTest>
@@ -23,6 +24,8 @@ private slots:
     void ssml_keepsMarkupAndEscapesStrayCharacters_data();
     void ssml_keepsMarkupAndEscapesStrayCharacters();
     void ssml_leavesSayAsContentToTheDocument();
+    void ssml_takesForMarkupWhatTheSplitterDoes_data();
+    void ssml_takesForMarkupWhatTheSplitterDoes();
 
 private:
     VoiceProfile m_chinese;
@@ -151,6 +154,25 @@ void TestSpeechPlan::ssml_keepsMarkupAndEscapesStrayCharacters()
     QFETCH(QString, document);
     QFETCH(QString, expected);
     QCOMPARE(ssml(document, m_english), expected);
+}
+
+void TestSpeechPlan::ssml_takesForMarkupWhatTheSplitterDoes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("markup_length");
+    for (const ssml_cases::MarkupCase &c : ssml_cases::kMarkupCases)
+        QTest::newRow(c.name) << QString::fromLatin1(c.text.data(), static_cast<qsizetype>(c.text.size()))
+                              << static_cast<int>(c.markup_length);
+}
+
+// Markup is copied as it stands; a '<' that opens nothing is text, and text is re-escaped.
+void TestSpeechPlan::ssml_takesForMarkupWhatTheSplitterDoes()
+{
+    QFETCH(QString, text);
+    QFETCH(int, markup_length);
+    const QString out = ssml(u"x"_qs + text, m_english);
+    const QString candidate = markup_length > 0 ? text.first(markup_length) : text.section(u'>', 0, 0) + u'>';
+    QVERIFY2(out.contains(candidate) == (markup_length > 0), qPrintable(out));
 }
 
 void TestSpeechPlan::ssml_leavesSayAsContentToTheDocument()

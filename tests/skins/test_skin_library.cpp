@@ -12,8 +12,6 @@
 
 namespace {
 
-using AttachRes = int (*)(const unsigned char *, int, const char *, int, int, int);
-
 skin::SkinData sample_skin()
 {
     skin::SkinData s;
@@ -89,7 +87,7 @@ private:
                         saturation, brightness);
     }
 
-    AttachRes m_attach = nullptr;
+    SkinH_AttachResFunc m_attach = nullptr;
     QTemporaryDir m_dir;
 };
 
@@ -97,7 +95,7 @@ void TestSkinLibrary::initTestCase()
 {
     void *library = dlopen(SKIN_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
     QVERIFY2(library != nullptr, dlerror());
-    m_attach = reinterpret_cast<AttachRes>(dlsym(library, "SkinH_AttachRes"));
+    m_attach = reinterpret_cast<SkinH_AttachResFunc>(dlsym(library, "SkinH_AttachRes"));
     QVERIFY(m_attach != nullptr);
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/gbk.h"
+#include "ssml_markup_cases.h"
 #include "text/sentence_split.h"
 
 #include <QRegularExpression>
@@ -59,6 +60,9 @@ private slots:
     void ssmlPieces_keepEveryElementsScope_data();
     void ssmlPieces_keepEveryElementsScope();
     void ssmlPieces_reopenAndCloseAtTheCut();
+    void ssmlMarkup_isWhatTheEngineTakesForMarkup_data();
+    void ssmlMarkup_isWhatTheEngineTakesForMarkup();
+    void ssmlPieces_doNotReopenAComparison();
     void ssmlNesting_thatLeavesNoRoomIsRefused_data();
     void ssmlNesting_thatLeavesNoRoomIsRefused();
 };
@@ -226,6 +230,36 @@ void TestSentenceSplit::ssmlPieces_reopenAndCloseAtTheCut()
     QCOMPARE(split_ssml_for_engine(document, 55),
              (QList<QByteArray>{"<speak><prosody rate=\"slow\">" + g(u"一二。") + "</prosody></speak>",
                                 "<speak><prosody rate=\"slow\">" + g(u"三四。") + "</prosody></speak>"}));
+}
+
+void TestSentenceSplit::ssmlMarkup_isWhatTheEngineTakesForMarkup_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<qsizetype>("markup_length");
+    for (const ssml_cases::MarkupCase &c : ssml_cases::kMarkupCases)
+        QTest::newRow(c.name) << QByteArray(c.text.data(), static_cast<qsizetype>(c.text.size()))
+                              << static_cast<qsizetype>(c.markup_length);
+}
+
+void TestSentenceSplit::ssmlMarkup_isWhatTheEngineTakesForMarkup()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(qsizetype, markup_length);
+    QCOMPARE(ssml_markup_end(text), markup_length);
+}
+
+// A comparison taken for a start tag was reopened, and so spoken, at the start of every piece.
+void TestSentenceSplit::ssmlPieces_doNotReopenAComparison()
+{
+    const QByteArray document = "<speak>" + g(u"a < b > c。") + g(u"一二三四。").repeated(8) + "</speak>";
+    const QList<QByteArray> pieces = split_ssml_for_engine(document, 40);
+    QVERIFY(pieces.size() > 2);
+    QByteArray joined;
+    for (const QByteArray &piece : pieces) {
+        QVERIFY2(piece.startsWith("<speak>") && piece.endsWith("</speak>"), piece.constData());
+        joined += piece.sliced(7, piece.size() - 15);
+    }
+    QCOMPARE(joined, document.sliced(7, document.size() - 15));
 }
 
 void TestSentenceSplit::ssmlNesting_thatLeavesNoRoomIsRefused_data()

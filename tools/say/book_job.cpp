@@ -6,9 +6,9 @@
 #include "say/interrupt.h"
 #include "say/piece_protocol.h"
 #include "say/spoken_characters.h"
-#include "say/text_decoder.h"
 #include "say/worker_pool.h"
 #include "text/sentence_split.h"
+#include "text/text_to_gbk.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +33,7 @@ constexpr qsizetype kHeldAudioBytes = 20 * 1024 * 1024;
 class Reader final {
 public:
     explicit Reader(const BookSource &source)
-        : m_decoder(source.gbk ? TextDecoder::Encoding::Gbk : TextDecoder::Encoding::Undecided)
+        : m_decoder(source.gbk ? TextToGbk::Encoding::Gbk : TextToGbk::Encoding::Undecided)
         , m_text(source.text)
     {
         if (source.file.isEmpty())
@@ -93,7 +93,7 @@ public:
 
 private:
     static constexpr int kNoFile = -2;
-    TextDecoder m_decoder;
+    TextToGbk m_decoder;
     QByteArray m_text;
     int m_fd = kNoFile;
     int m_error = 0;

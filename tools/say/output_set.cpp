@@ -28,9 +28,9 @@ bool OutputSet::open_part()
 {
     const QString path = m_spec.part_bytes > 0 ? part_name(m_spec.path, ++m_part_count) : m_spec.path;
     if (m_spec.kind == AudioFileKind::Wav)
-        m_part = std::make_unique<WavStream>(path, m_spec.rate);
+        m_part = std::make_unique<WavStream>(path, m_spec.format);
     else
-        m_part = std::make_unique<EncodedStream>(path, m_spec.kind, m_spec.rate, m_spec.quality);
+        m_part = std::make_unique<EncodedStream>(path, m_spec.kind, m_spec.format.rate, m_spec.quality);
     m_part_audio = 0;
     return m_part->error().isEmpty() || fail(m_part->error());
 }

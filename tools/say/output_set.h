@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/pcm_format.h"
 #include "audio/audio_sink.h"
 #include "audio/encoded_stream.h"
 
@@ -16,7 +17,7 @@ public:
     struct FileSpec {
         QString path; // empty: no file
         AudioFileKind kind = AudioFileKind::Wav;
-        quint32 rate = 16000;
+        PcmFormat format;
         int quality = -1;
         qint64 part_bytes = 0; // > 0: a new part begins at the first sentence end past this much audio
     };

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "say/play_stream.h"
 
-#include "audio/wav_builder.h"
 #include "platform/sound_output.h"
 
 #include <chrono>
@@ -12,14 +11,11 @@ namespace {
 // How much audio may wait queued for the device, in seconds.
 constexpr int kQueuedSeconds = 4;
 constexpr auto kStopPoll = std::chrono::milliseconds(50);
-// The "fmt " payload sits after RIFF, size, WAVE, "fmt " and its size.
-constexpr qsizetype kFormatOffset = 20;
-constexpr qsizetype kFormatSize = 16;
 
 } // namespace
 
-PlayStream::PlayStream(quint32 sample_rate, std::function<bool()> stop_requested)
-    : m_rate(sample_rate)
+PlayStream::PlayStream(const PcmFormat &format, std::function<bool()> stop_requested)
+    : m_format(format)
     , m_stop_requested(std::move(stop_requested))
 {
 }
@@ -37,8 +33,9 @@ bool PlayStream::open()
     unsigned devices = 0;
     if (sound_output_device_count(&devices) != SoundResult::Ok || devices == 0)
         return fail(QStringLiteral("no sound device can play (set LUMENO_SOUND or write a file with -o)"));
-    const QByteArray header = WavBuilder::wrap({}, m_rate);
-    if (sound_output_open(&m_output, header.constData() + kFormatOffset, kFormatSize, &PlayStream::block_done, this)
+    const QByteArray format = m_format.format_block();
+    if (sound_output_open(&m_output, format.constData(), static_cast<std::size_t>(format.size()),
+                          &PlayStream::block_done, this)
         != SoundResult::Ok)
         return fail(QStringLiteral("the sound device cannot be opened"));
     return true;
@@ -72,7 +69,7 @@ bool PlayStream::write(QByteArrayView pcm)
 {
     if (m_output == nullptr || pcm.isEmpty())
         return m_output != nullptr;
-    const qint64 limit = qint64{m_rate} * 2 * kQueuedSeconds;
+    const qint64 limit = qint64{m_format.bytes_per_second()} * kQueuedSeconds;
     if (!wait_until([&] { return m_queued_bytes < limit; }))
         return false;
     auto block = std::make_unique<SoundBlock>();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/pcm_format.h"
 #include "audio/audio_sink.h"
 
 #include <QByteArray>
@@ -20,7 +21,7 @@ struct SoundBlock;
 class PlayStream final : public AudioSink {
 public:
     // stop_requested is polled while waiting, so an interrupt ends a wait at once.
-    PlayStream(quint32 sample_rate, std::function<bool()> stop_requested);
+    PlayStream(const PcmFormat &format, std::function<bool()> stop_requested);
     ~PlayStream() override;
 
     // False when no sound output can be opened; error() says why.
@@ -37,7 +38,7 @@ private:
     static void block_done(SoundOutput *output, void *instance, SoundBlock *block);
     bool wait_until(const std::function<bool()> &ready);
 
-    quint32 m_rate;
+    PcmFormat m_format;
     std::function<bool()> m_stop_requested;
     SoundOutput *m_output = nullptr;
     std::mutex m_mutex;

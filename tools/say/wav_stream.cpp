@@ -5,16 +5,15 @@
 #include "say/fd_io.h"
 
 #include <QFile>
-#include <QtEndian>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-WavStream::WavStream(const QString &target, quint32 sample_rate, qint64 max_data)
+WavStream::WavStream(const QString &target, const PcmFormat &format, qint64 max_data)
     : m_pending(target)
     , m_target(target)
-    , m_rate(sample_rate)
+    , m_format(format)
     , m_max_data(max_data)
 {
     if (m_pending.path().isEmpty()) {
@@ -28,7 +27,7 @@ WavStream::WavStream(const QString &target, quint32 sample_rate, qint64 max_data
     }
     struct stat info {};
     m_sequential = ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode);
-    m_open = !failed_with(fd_io::write_all_or_reason(m_fd, WavBuilder::wrap({}, sample_rate)));
+    m_open = !failed_with(fd_io::write_all_or_reason(m_fd, WavBuilder::header(m_format, 0)));
 }
 
 WavStream::~WavStream()
@@ -64,9 +63,7 @@ bool WavStream::finish()
         return false;
     m_open = false;
     if (!m_sequential) {
-        QByteArray sized = WavBuilder::wrap({}, m_rate);
-        qToLittleEndian<quint32>(static_cast<quint32>(m_data + 36), sized.data() + 4);
-        qToLittleEndian<quint32>(static_cast<quint32>(m_data), sized.data() + 40);
+        const QByteArray sized = WavBuilder::header(m_format, static_cast<quint32>(m_data));
         if (::lseek(m_fd, 0, SEEK_SET) != 0)
             return !failed_with(errno);
         if (failed_with(fd_io::write_all_or_reason(m_fd, sized)))

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/pcm_format.h"
 #include "audio/audio_sink.h"
 #include "audio/pending_file.h"
 
@@ -13,7 +14,7 @@ class WavStream final : public AudioSink {
 public:
     static constexpr qint64 kMaxData = 0xFFFFFFFFLL - 36;
 
-    WavStream(const QString &target, quint32 sample_rate, qint64 max_data = kMaxData);
+    WavStream(const QString &target, const PcmFormat &format, qint64 max_data = kMaxData);
 
     bool write(QByteArrayView pcm) override;
     bool finish() override;
@@ -26,7 +27,7 @@ private:
     QString m_target;
     int m_fd = -1;
     bool m_sequential = false; // a device or a pipe: the header cannot be rewritten
-    quint32 m_rate;
+    PcmFormat m_format;
     qint64 m_max_data;
     qint64 m_data = 0;
     bool m_open = false;

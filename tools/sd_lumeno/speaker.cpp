@@ -115,7 +115,7 @@ Speaker::Ending Speaker::speak_job(const Job &job)
 {
     std::unique_ptr<PlayStream> sound;
     if (m_route == Route::SoundOutput) {
-        sound = std::make_unique<PlayStream>(SpeechSettings::kSampleRate, [this] { return m_stop.load(); });
+        sound = std::make_unique<PlayStream>(PcmFormat{SpeechSettings::kSampleRate}, [this] { return m_stop.load(); });
         if (!sound->open()) {
             std::fprintf(stderr, "sd_lumeno: %s\n", qPrintable(sound->error()));
             return Ending::Stopped;

@@ -91,7 +91,7 @@ void SynthesisRun::start()
         return;
     }
     // The audio comes in the format the session was begun with, whatever the list shows later.
-    m_sample_rate = WavBuilder::sample_rate_for_format(options.audio_format);
+    m_format = PcmFormat::for_audio_format(options.audio_format_text);
 
     set_busy(true);
     if (m_engine.put_text(*text) != 0) {
@@ -119,7 +119,7 @@ void SynthesisRun::collect()
                                                  : status_of(status_text::kNothingToSpeak));
         return;
     }
-    const QByteArray wav = WavBuilder::wrap(audio, m_sample_rate);
+    const QByteArray wav = WavBuilder::wrap(audio, m_format);
     AudioPlayer::stop_all();
     bool heard = false;
     AudioPlayer::play(wav, false, &heard);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/options/option_boxes.h"
+#include "platform/pcm_format.h"
 
 #include <QByteArray>
 #include <QString>
@@ -52,6 +53,6 @@ private:
     bool m_running = false;
     bool m_abandoned = false;
     int m_no_audio_timeout_ms = 10000;
-    quint32 m_sample_rate = 0;
+    PcmFormat m_format;
     QByteArray m_last_wav;
 };

@@ -164,6 +164,7 @@ void TestTextPanel::import_data()
     QTest::newRow("plain GBK") << gbk::encode(QStringLiteral("导入的文本")) << QStringLiteral("导入的文本");
     QTest::newRow("CR LF lines") << gbk::encode(QStringLiteral("第一行\r\n第二行")) << QStringLiteral("第一行\n第二行");
     QTest::newRow("stops at zero byte") << QByteArray("abc\0def", 7) << QStringLiteral("abc");
+    QTest::newRow("stops at other control") << QByteArray("abc\adef") << QStringLiteral("abc");
     QTest::newRow("stops at ctrl-z") << QByteArray("abc\x1A"
                                                    "def")
                                      << QStringLiteral("abc");
