@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_bytes.h"
 #include "platform/gbk.h"
+#include "say/batch_protocol.h"
+#include "say/batch_worker.h"
 #include "say/book_job.h"
-#include "say/piece_protocol.h"
 #include "text/sentence_split.h"
 
 #include <QDir>
@@ -187,7 +188,7 @@ void TestLumenoSay::text_becomesWavOfTheChosenFormat()
 
 void TestLumenoSay::longText_streamsTheSameBytesAsItsBatchesSpokenAlone()
 {
-    const QByteArray text = chapter(2048 * (piece_protocol::kPiecesPerBatch + 1));
+    const QByteArray text = chapter(2048 * (batch_protocol::kPiecesPerBatch + 1));
     write(QStringLiteral("chapter.txt"), text);
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("chapter.txt")), QStringLiteral("-o"),
                   path(QStringLiteral("chapter.wav"))}),
@@ -197,11 +198,11 @@ void TestLumenoSay::longText_streamsTheSameBytesAsItsBatchesSpokenAlone()
     // Each batch of pieces spoken by a run of its own, from a fresh engine: the same bytes,
     // joined.
     const QList<QByteArray> pieces = split_for_engine(text, 2048);
-    QVERIFY(pieces.size() > piece_protocol::kPiecesPerBatch);
+    QVERIFY(pieces.size() > batch_protocol::kPiecesPerBatch);
     QByteArray joined;
-    for (qsizetype i = 0; i < pieces.size(); i += piece_protocol::kPiecesPerBatch) {
+    for (qsizetype i = 0; i < pieces.size(); i += batch_protocol::kPiecesPerBatch) {
         const QString name = QStringLiteral("batch%1").arg(i);
-        write(name + QStringLiteral(".txt"), pieces.mid(i, piece_protocol::kPiecesPerBatch).join());
+        write(name + QStringLiteral(".txt"), pieces.mid(i, batch_protocol::kPiecesPerBatch).join());
         QCOMPARE(say({QStringLiteral("-f"), path(name + QStringLiteral(".txt")), QStringLiteral("-o"),
                       path(name + QStringLiteral(".wav"))}),
                  0);
@@ -343,9 +344,11 @@ void TestLumenoSay::progress_countsTheCharactersSpokenUpToTheEnd()
     const QString params = QStringLiteral("ssm=1,vcn=xiaoyan,spd=medium,vol=medium,ttp=text,tte=GB2312,bgs=0,aue=raw,"
                                           "auf=audio/L16;rate=16000,rdn=0");
     BookJob book({path(QStringLiteral("book.txt")), {}, false, false},
-                 {path(QStringLiteral("lumeno-say")), {QStringLiteral("--piece-worker"), params}, 2}, 2048, 16000);
+                 {path(QStringLiteral("lumeno-say")),
+                  batch_worker_arguments(path(QStringLiteral("libmsc.so")), params.toLatin1()), 2},
+                 2048, 16000);
     qint64 bytes = 0;
-    QCOMPARE(book.check_input(&bytes), BookResult::Done);
+    QCOMPARE(book.load_input(&bytes), BookResult::Done);
     CountingSink sink;
     QList<BookProgress> seen;
     QList<qint64> audio;

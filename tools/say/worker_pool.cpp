@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "say/worker_pool.h"
 
+#include "say/batch_protocol.h"
 #include "say/fd_io.h"
-#include "say/piece_protocol.h"
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -85,14 +86,31 @@ bool WorkerPool::start(const QString &program, const QStringList &arguments, int
     return true;
 }
 
-bool WorkerPool::send(qint64 piece, const QByteArray &text)
+bool WorkerPool::send(qint64 batch, const QByteArray &pieces)
 {
-    return fd_io::write_all(worker(piece).to, piece_protocol::piece_frame(text));
+    return fd_io::write_all(worker(batch).to, batch_protocol::batch_frame(pieces));
 }
 
-int WorkerPool::reply_fd(qint64 piece) const
+int WorkerPool::reply_fd(qint64 batch) const
 {
-    return worker(piece).from;
+    return worker(batch).from;
+}
+
+QString WorkerPool::ending(qint64 batch)
+{
+    Worker &w = m_workers[static_cast<qsizetype>(batch % count())];
+    int status = 0;
+    pid_t ended = -1;
+    while (w.pid > 0 && (ended = waitpid(w.pid, &status, 0)) < 0 && errno == EINTR) {
+    }
+    if (ended != w.pid)
+        return QStringLiteral("ended");
+    w.pid = -1;
+    if (WIFSIGNALED(status))
+        return QStringLiteral("killed by signal %1 (%2)")
+            .arg(WTERMSIG(status))
+            .arg(QString::fromLocal8Bit(strsignal(WTERMSIG(status))));
+    return QStringLiteral("exit status %1").arg(WEXITSTATUS(status));
 }
 
 void WorkerPool::stop(bool kill_now)

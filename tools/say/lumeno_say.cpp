@@ -1,23 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // lumeno-say: speaks a text from the command line, a file or standard input with the same
 // engine, voices and session parameters as the window. Long texts stream: they are spoken
-// piece by piece by worker processes and written or played as the audio comes.
+// batch by batch by worker processes and written or played as the audio comes.
 #include "audio/wav_builder.h"
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
 #include "platform/gbk.h"
 #include "platform/sound_output.h"
 #include "say/background_sink.h"
+#include "say/batch_worker.h"
 #include "say/book_job.h"
 #include "say/interrupt.h"
 #include "say/output_set.h"
-#include "say/piece_worker.h"
 #include "say/play_stream.h"
 #include "say/progress_line.h"
+#include "say/say_reading.h"
+#include "say/say_request.h"
 #include "say/text_decoder.h"
 #include "say/wav_stream.h"
-#include "say_reading.h"
-#include "say_request.h"
 #include "text/text_limit.h"
 
 #include <QCoreApplication>
@@ -33,9 +33,6 @@
 #include <utility>
 
 namespace {
-
-// The hidden first argument that makes a copy of the tool a speech worker.
-constexpr QLatin1StringView kWorkerFlag("--piece-worker");
 
 // Speech a GBK byte of text makes at most, in seconds at the normal speed: about a quarter
 // second per Chinese character (two bytes) with some room.
@@ -113,78 +110,63 @@ double speed_factor(int speed_position)
     return speed_position >= 0 && speed_position < 5 ? factors[speed_position] : 2.0;
 }
 
-int run_job(const SayRequest &request, const Job &job, const QByteArray &params, quint32 rate)
+QString not_text(const QString &name)
 {
-    const int jobs = worker_count(request.jobs, static_cast<int>(std::thread::hardware_concurrency()));
-    BookSource source = job.source;
-    source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
-    BookJob book(std::move(source),
-                 {QCoreApplication::applicationFilePath(), {kWorkerFlag, QString::fromLatin1(params)}, jobs},
-                 kTextLimit, rate);
-    qint64 gbk_bytes = -1;
-    const BookResult checked = book.check_input(&gbk_bytes);
-    if (checked == BookResult::Unreadable)
-        return fail(ExitCode::UnreadableInput,
-                    book.message().isEmpty() ? QStringLiteral("cannot read %1").arg(job.name) : book.message());
-    if (checked == BookResult::NotText)
-        return fail(ExitCode::UnreadableInput,
-                    QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(job.name));
+    return QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(name);
+}
 
-    OutputSet::FileSpec file;
+// The output file of a job: its kind and parts. Empty, or why it cannot be written.
+QString file_spec(const SayRequest &request, const Job &job, quint32 rate, OutputSet::FileSpec &file)
+{
     file.path = job.output;
     file.rate = rate;
     file.quality = request.quality;
     if (!job.output.isEmpty()) {
         const std::optional<AudioFileKind> kind = audio_file_kind(job.output);
         if (!kind)
-            return fail(
-                ExitCode::BadOption,
-                QStringLiteral("%1: unknown audio file type (use .wav, .mp3, .ogg, .opus or .flac)").arg(job.output));
+            return QStringLiteral("%1: unknown audio file type (use .wav, .mp3, .ogg, .opus or .flac)").arg(job.output);
         file.kind = *kind;
     }
-    const qint64 bytes_per_second = qint64{rate} * 2;
     if (request.split_minutes > 0)
-        file.part_bytes = qint64{request.split_minutes} * 60 * bytes_per_second;
-    if (file.kind == AudioFileKind::Wav && !job.output.isEmpty()) {
-        // The most one piece may add after a part has reached its length.
-        const double piece_most = kTextLimit * kSecondsPerByte * 2.0 * bytes_per_second;
-        const double expected = gbk_bytes * kSecondsPerByte * speed_factor(request.options.speed) * bytes_per_second;
-        const bool too_long = request.split_minutes > 0 ? file.part_bytes + piece_most > WavStream::kMaxData
-                                                        : expected > WavStream::kMaxData;
-        if (too_long)
-            return fail(ExitCode::TooLong,
-                        QStringLiteral("%1: the speech could pass a WAV file's 4 GiB limit; use --split-minutes "
-                                       "(at most %2 minutes at this rate) or a compressed format such as .flac or .mp3")
-                            .arg(job.name)
-                            .arg(static_cast<qint64>((WavStream::kMaxData - piece_most) / bytes_per_second / 60)));
-    }
+        file.part_bytes = qint64{request.split_minutes} * 60 * qint64{rate} * 2;
+    return {};
+}
 
-    OutputSet output(file);
-    if (request.play) {
-        auto player = std::make_unique<PlayStream>(rate, [] { return interrupt::requested(); });
-        if (!player->open())
-            return fail(ExitCode::NoSound, player->error());
-        output.add(std::move(player));
-    }
-    // Compressing costs about as much as speaking: it gets a thread of its own.
-    std::optional<BackgroundSink> background;
-    if (!job.output.isEmpty() && file.kind != AudioFileKind::Wav)
-        background.emplace(output);
-    AudioSink &sink = background ? static_cast<AudioSink &>(*background) : output;
-    ProgressLine progress(stderr, !request.quiet);
-    const BookResult result =
-        book.run(sink, [&](const BookProgress &p) { progress.update(p.done, p.total, p.audio_seconds); });
-    progress.clear();
+// A WAV file holds at most 4 GiB: a text whose speech could pass it (or a part length that
+// could) is refused before anything is written. Empty, or why.
+QString wav_too_long(const SayRequest &request, const Job &job, const OutputSet::FileSpec &file, qint64 gbk_bytes)
+{
+    if (file.kind != AudioFileKind::Wav || job.output.isEmpty())
+        return {};
+    const qint64 bytes_per_second = qint64{file.rate} * 2;
+    // The most one piece may add after a part has reached its length.
+    const double piece_most = kTextLimit * kSecondsPerByte * 2.0 * bytes_per_second;
+    const double expected = gbk_bytes * kSecondsPerByte * speed_factor(request.options.speed) * bytes_per_second;
+    const bool too_long =
+        request.split_minutes > 0 ? file.part_bytes + piece_most > WavStream::kMaxData : expected > WavStream::kMaxData;
+    if (!too_long)
+        return {};
+    return QStringLiteral("%1: the speech could pass a WAV file's 4 GiB limit; use --split-minutes (at most %2 "
+                          "minutes at this rate) or a compressed format such as .flac or .mp3")
+        .arg(job.name)
+        .arg(static_cast<qint64>((WavStream::kMaxData - piece_most) / bytes_per_second / 60));
+}
+
+// The exit code and message of a job that did not end Done.
+int book_failure(BookResult result, const SayRequest &request, const Job &job, const BookJob &book,
+                 const QString &sink_error = {})
+{
     switch (result) {
     case BookResult::Done:
+    case BookResult::Streamed:
         break;
     case BookResult::Interrupted:
         return fail(ExitCode::Interrupted, QStringLiteral("interrupted; nothing was written"));
     case BookResult::Unreadable:
-        return fail(ExitCode::UnreadableInput, book.message());
-    case BookResult::NotText:
         return fail(ExitCode::UnreadableInput,
-                    QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(job.name));
+                    book.message().isEmpty() ? QStringLiteral("cannot read %1").arg(job.name) : book.message());
+    case BookResult::NotText:
+        return fail(ExitCode::UnreadableInput, not_text(job.name));
     case BookResult::NothingToSay:
         return fail(ExitCode::NothingToSpeak, QStringLiteral("%1: nothing to speak").arg(job.name));
     case BookResult::EngineFailure:
@@ -201,11 +183,52 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
                                    "--text-encoding GBK, GB18030 or UTF8")
                         .arg(job.name, QString::fromLatin1(request.options.text_encoding_text)));
     case BookResult::SinkFailure:
-        return fail(sink.error().contains(u"4 GiB") ? ExitCode::TooLong : ExitCode::UnwritableOutput, sink.error());
+        return fail(sink_error.contains(u"4 GiB") ? ExitCode::TooLong : ExitCode::UnwritableOutput, sink_error);
     }
+    return 0;
+}
+
+// Speaks one job into its output set; the exit code.
+int speak(const SayRequest &request, const Job &job, BookJob &book, const OutputSet::FileSpec &file)
+{
+    OutputSet output(file);
+    if (request.play) {
+        auto player = std::make_unique<PlayStream>(file.rate, [] { return interrupt::requested(); });
+        if (!player->open())
+            return fail(ExitCode::NoSound, player->error());
+        output.add(std::move(player));
+    }
+    // Compressing costs about as much as speaking: it gets a thread of its own.
+    std::optional<BackgroundSink> background;
+    if (!file.path.isEmpty() && file.kind != AudioFileKind::Wav)
+        background.emplace(output);
+    AudioSink &sink = background ? static_cast<AudioSink &>(*background) : output;
+    ProgressLine progress(stderr, !request.quiet);
+    const BookResult result =
+        book.run(sink, [&](const BookProgress &p) { progress.update(p.done, p.total, p.audio_seconds); });
+    progress.clear();
+    if (result != BookResult::Done)
+        return book_failure(result, request, job, book, sink.error());
     if (!sink.finish())
         return fail(interrupt::requested() ? ExitCode::Interrupted : ExitCode::UnwritableOutput, sink.error());
     return 0;
+}
+
+int run_job(const SayRequest &request, const Job &job, const BookWorkers &workers, quint32 rate)
+{
+    BookSource source = job.source;
+    source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
+    BookJob book(std::move(source), workers, kTextLimit, rate);
+    qint64 gbk_bytes = -1;
+    const BookResult loaded = book.load_input(&gbk_bytes);
+    if (loaded != BookResult::Done && loaded != BookResult::Streamed)
+        return book_failure(loaded, request, job, book);
+    OutputSet::FileSpec file;
+    if (const QString problem = file_spec(request, job, rate, file); !problem.isEmpty())
+        return fail(ExitCode::BadOption, problem);
+    if (const QString problem = wav_too_long(request, job, file, gbk_bytes); !problem.isEmpty())
+        return fail(ExitCode::TooLong, problem);
+    return speak(request, job, book, file);
 }
 
 // The reading preview takes a text whole: it is for sentences, not books. Empty, or why the
@@ -223,7 +246,7 @@ QString whole_text(const BookSource &source, const QString &name, QByteArray &gb
         return QStringLiteral("cannot read %1: %2").arg(name, file.errorString());
     TextDecoder decoder(source.gbk ? TextDecoder::Encoding::Gbk : TextDecoder::Encoding::Undecided);
     if (!decoder.feed(file.readAll(), gbk_text) || !decoder.finish(gbk_text))
-        return QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(name);
+        return not_text(name);
     return {};
 }
 
@@ -265,19 +288,22 @@ int run(const SayRequest &request)
             return failed;
     }
     const quint32 rate = WavBuilder::sample_rate_for_format(request.options.audio_format);
+    // The workers load the library from where this process placed it, deploying nothing.
+    const BookWorkers workers{QCoreApplication::applicationFilePath(),
+                              batch_worker_arguments(engine.library_path(), params),
+                              worker_count(request.jobs, static_cast<int>(std::thread::hardware_concurrency()))};
     for (const Job &job : jobs) {
-        if (const int code = run_job(request, job, params, rate); code != 0)
+        if (const int code = run_job(request, job, workers, rate); code != 0)
             return code;
     }
     return 0;
 }
 
-int run_worker(const QByteArray &params)
+int run_worker(const QString &engine_library, const QByteArray &params)
 {
-    // The tool placed the libraries before it started its workers: this finds them there.
     TtsEngine engine(carried_engine_images(), LibraryFolders::for_program(QCoreApplication::applicationDirPath()));
-    engine.deploy();
-    return run_piece_worker(engine, params);
+    engine.use_library(engine_library);
+    return run_batch_worker(engine, params);
 }
 
 } // namespace
@@ -287,8 +313,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lumeno-say"));
     const QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (arguments.size() == 2 && arguments[0] == kWorkerFlag)
-        return run_worker(arguments[1].toLatin1());
+    if (arguments.size() == 3 && arguments[0] == QLatin1StringView(kBatchWorkerFlag))
+        return run_worker(arguments[1], arguments[2].toLatin1());
     interrupt::install();
     const ParseResult parsed = parse_say_arguments(arguments);
     if (parsed.error != ExitCode::Ok)
