@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr qsizetype kReadBlock = 64 * 1024;
 // Batches waiting at each worker: one being spoken and one ready to start.
 constexpr int kQueuedPerWorker = 2;
 // Audio of later batches held while an earlier one is still being spoken. A pipe holds only

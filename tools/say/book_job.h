@@ -14,6 +14,9 @@
 // fresh engine start) to worker processes, and handed to the sink in text order. A file is
 // decoded once and held as GBK (a million-character novel is 2 MB); standard input streams, so
 // memory stays bounded however long it runs.
+// The input is read, and a text in memory handed to the splitter, in blocks of this size.
+inline constexpr qsizetype kReadBlock = 64 * 1024;
+
 struct BookSource {
     QString file;      // a file; "-": standard input; empty: text holds the text
     QByteArray text;   // GBK, when there is no file

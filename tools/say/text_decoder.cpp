@@ -31,8 +31,15 @@ TextDecoder::TextDecoder(Encoding forced)
         m_decoder = QStringDecoder("GB18030");
 }
 
-bool TextDecoder::append_text(const QString &text, QByteArray &out)
+bool TextDecoder::append_text(const QString &decoded, QByteArray &out)
 {
+    // A UTF-16 read may end between the two halves of a surrogate pair, which the decoder
+    // passes on as they come: the first half waits for the second.
+    QString text = std::exchange(m_high_surrogate, {}) + decoded;
+    if (!text.isEmpty() && text.back().isHighSurrogate()) {
+        m_high_surrogate = text.back();
+        text.chop(1);
+    }
     for (QChar c : text) {
         if (is_control(c.unicode()))
             return false;
@@ -100,6 +107,6 @@ bool TextDecoder::finish(QByteArray &out)
         decide(true);
         return decode_held(out);
     }
-    // An incomplete last character is dropped.
+    // An incomplete last character (a lone first half of a surrogate pair too) is dropped.
     return true;
 }
