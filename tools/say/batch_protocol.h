@@ -9,8 +9,8 @@
 // 32-bit length and the batch's GBK pieces separated by kPieceSeparator (text never holds a
 // NUL). A worker answers every piece of a batch, in the order they came, with audio frames (a
 // positive 32-bit length and that many PCM bytes) and one end frame (length 0 and a 32-bit
-// result: 0 for success, the engine's error, or one of the codes below); after a failed piece
-// its batch says no more. Numbers are little-endian.
+// result: 0 for success or the engine's error); after a failed piece its batch says no more.
+// Numbers are little-endian.
 namespace batch_protocol {
 
 QByteArray batch_frame(QByteArrayView pieces);
@@ -36,9 +36,9 @@ inline constexpr int kPiecesPerBatch = 4;
 // Longest batch or audio frame a reader accepts.
 inline constexpr qint32 kMaxFrame = 16 * 1024 * 1024;
 
-// The end frame's result when the process speaking the batch died before the piece was
-// complete (a crash in the engine, or killed). Apart from the engine's own codes (positive)
-// and from synthesize_blocking's (kTimedOut -2, kUnrepresentable -3, kAbandoned -4).
-inline constexpr qint32 kSpeakerDied = -16;
+// When the process speaking a batch dies before the batch is complete (a crash in the engine,
+// or killed), what it sent may end inside a frame, so its worker says no more: it exits with
+// this status plus the number of the signal that ended the process (0: it exited by itself).
+inline constexpr int kSpeakerDiedExit = 64;
 
 } // namespace batch_protocol

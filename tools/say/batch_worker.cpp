@@ -76,8 +76,8 @@ int run_batch_worker(TtsEngine &engine, const QByteArray &params)
         int status = 0;
         const bool spoken =
             child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        if (!spoken && !fd_io::write_all(STDOUT_FILENO, batch_protocol::end_frame(batch_protocol::kSpeakerDied)))
-            return 1;
+        if (!spoken)
+            return batch_protocol::kSpeakerDiedExit + (child > 0 && WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     }
     return 0;
 }

@@ -20,6 +20,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -186,6 +187,23 @@ private:
     QList<bool> m_ended;
     qsizetype m_bytes = 0;
 };
+
+// Why a worker's answers broke off, from its wait status.
+QString worker_ending(int status)
+{
+    const auto signal_name = [](int signal) {
+        return QStringLiteral("signal %1 (%2)").arg(signal).arg(QString::fromLocal8Bit(strsignal(signal)));
+    };
+    if (status >= 0 && WIFSIGNALED(status))
+        return QStringLiteral("a speech worker was killed by %1").arg(signal_name(WTERMSIG(status)));
+    const int code = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (code == batch_protocol::kSpeakerDiedExit)
+        return QStringLiteral("the process speaking a batch ended before the batch was complete");
+    if (code > batch_protocol::kSpeakerDiedExit && code < 128)
+        return QStringLiteral("the process speaking a batch was killed by %1")
+            .arg(signal_name(code - batch_protocol::kSpeakerDiedExit));
+    return QStringLiteral("a speech worker ended unexpectedly (exit status %1)").arg(code);
+}
 
 } // namespace
 
@@ -365,7 +383,7 @@ std::optional<BookResult> BookJob::write_piece(Flight &flight, AudioSink &sink)
         if (next == HeldReplies::Next::Broken) {
             if (interrupt::requested())
                 return BookResult::Interrupted;
-            m_message = QStringLiteral("a speech worker ended unexpectedly (%1)").arg(flight.pool.ending(flight.done));
+            m_message = worker_ending(flight.pool.wait_status(flight.done));
             return BookResult::EngineFailure;
         }
         flight.audio_bytes += audio.size();
@@ -376,9 +394,6 @@ std::optional<BookResult> BookJob::write_piece(Flight &flight, AudioSink &sink)
         return std::nullopt;
     if (result == kUnrepresentable)
         return BookResult::Unencodable;
-    m_message = result == batch_protocol::kSpeakerDied
-                    ? QStringLiteral("the process speaking a batch died before it was complete (a crash in the "
-                                     "engine, or it was killed)")
-                    : QStringLiteral("synthesis failed (error %1)").arg(result);
+    m_message = QStringLiteral("synthesis failed (error %1)").arg(result);
     return BookResult::EngineFailure;
 }

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -96,7 +95,7 @@ int WorkerPool::reply_fd(qint64 batch) const
     return worker(batch).from;
 }
 
-QString WorkerPool::ending(qint64 batch)
+int WorkerPool::wait_status(qint64 batch)
 {
     Worker &w = m_workers[static_cast<qsizetype>(batch % count())];
     int status = 0;
@@ -104,13 +103,9 @@ QString WorkerPool::ending(qint64 batch)
     while (w.pid > 0 && (ended = waitpid(w.pid, &status, 0)) < 0 && errno == EINTR) {
     }
     if (ended != w.pid)
-        return QStringLiteral("ended");
+        return -1;
     w.pid = -1;
-    if (WIFSIGNALED(status))
-        return QStringLiteral("killed by signal %1 (%2)")
-            .arg(WTERMSIG(status))
-            .arg(QString::fromLocal8Bit(strsignal(WTERMSIG(status))));
-    return QStringLiteral("exit status %1").arg(WEXITSTATUS(status));
+    return status;
 }
 
 void WorkerPool::stop(bool kill_now)

@@ -25,9 +25,9 @@ public:
     // Sends batch number `batch` (its pieces joined by the protocol's separator).
     bool send(qint64 batch, const QByteArray &pieces);
     int reply_fd(qint64 batch) const;
-    // How the worker of this batch ended, once its answers broke off: waits for it and says
-    // e.g. "killed by signal 9 (Killed)" or "exit status 1".
-    QString ending(qint64 batch);
+    // How the worker of this batch ended, once its answers broke off: waits for it and gives
+    // its wait status (-1 when it cannot be had).
+    int wait_status(qint64 batch);
 
     // Ends the workers: closes their input and waits for them; with kill_now, kills them first.
     void stop(bool kill_now);
