@@ -10,10 +10,15 @@
 #include <optional>
 
 // One text spoken from start to end as a stream: read block by block, split at sentence ends
-// into pieces (what the engine speaks in one session), sent batch by batch (a few pieces for one
-// fresh engine start) to worker processes, and handed to the sink in text order. A file is
-// decoded once and held as GBK (a million-character novel is 2 MB); standard input streams, so
-// memory stays bounded however long it runs.
+// into pieces, sent batch by batch to worker processes, and handed to the sink in text order.
+// A file is decoded once and held as GBK (a million-character novel is 2 MB); standard input
+// streams, so memory stays bounded however long it runs.
+//
+// The words for amounts, the same throughout lumeno-say:
+//   text:  block (one read of the input), sentence, piece (what the engine speaks in one
+//          session, at most the text limit), batch (kPiecesPerBatch pieces for one fresh start)
+//   audio: block (what is handed on at once), frame (one message on a worker's pipe),
+//          part (one file of an output cut with --split-minutes)
 // The input is read, and a text in memory handed to the splitter, in blocks of this size.
 inline constexpr qsizetype kReadBlock = 64 * 1024;
 
