@@ -8,10 +8,13 @@
 // mp3 <= 1.3 x wav; first block <= 100 ms.
 //   book_say_bench [CHARACTERS]   (default 100000; run from the build tree)
 
+#include "engine/tts_engine.h"
+#include "say/batch_worker.h"
 #include "say/book_job.h"
 #include "say/play_stream.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -93,8 +96,8 @@ double first_block_ms(const QString &tool, const QString &text_file)
     player.on_first_block = [&] {
         ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     };
-    BookJob job({text_file, {}, false}, {tool, {QStringLiteral("--piece-worker"), QString::fromLatin1(params)}, 2},
-                2048, 16000);
+    const QString engine = QFileInfo(tool).dir().filePath(QString::fromLatin1(kEngineLibrary));
+    BookJob job({text_file, {}, false}, {tool, batch_worker_arguments(engine, params), 2}, 2048, 16000);
     if (!player.open())
         return -1;
     // Stops the job at the first block: the rest would play in real time.

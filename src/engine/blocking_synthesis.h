@@ -12,7 +12,7 @@ class TtsEngine;
 // The text is GBK and is handed over in the encoding the parameters announce. No audio with
 // error 0 is a text with nothing to speak.
 struct BlockingResult {
-    int error = 0; // 0, the engine's error code, or one of the two below
+    int error = 0; // 0, the engine's error code, or one of the codes below
     QByteArray audio;
 };
 

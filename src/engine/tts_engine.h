@@ -37,6 +37,13 @@ public:
     // Places both libraries in one folder (the codec is loaded from beside the engine) by the
     // carried-library rule; the engine is then loaded from there.
     void deploy();
+    // Where deploy() placed the engine library (its bare name when it could place it nowhere).
+    const QString &library_path() const { return m_engine_path; }
+    // Loads the library from a path another process's deploy() gave, deploying nothing.
+    void use_library(const QString &path)
+    {
+        m_engine_path = path.isEmpty() ? QString::fromLatin1(kEngineLibrary) : path;
+    }
     // The configuration text handed to the engine at start.
     void prepare_configuration();
     // Hands the configuration to the engine (preparing it first if needed); the engine's result.

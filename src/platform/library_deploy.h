@@ -65,7 +65,7 @@ struct Deployment {
 // power cut is found and written anew; a copy kept by its size alone is flushed.
 Deployment deploy_carried_libraries(const QList<CarriedLibrary> &group, const LibraryFolders &folders);
 
-// One library on its own (for example the skin library) by the same rule.
+// One library on its own by the same rule (open_carried_library deploys one again this way).
 Deployment deploy_carried_library(const CarriedLibrary &library, const LibraryFolders &folders);
 
 class SharedLibrary;

@@ -3,6 +3,8 @@
 
 #include "platform/gbk.h"
 
+#include <utility>
+
 namespace {
 
 // Non-ASCII bytes looked at before the encoding of a stream is decided.
@@ -93,8 +95,15 @@ TextToGbk::TextToGbk(Encoding forced)
         m_decoder = decoder_for(TextEncoding::Gbk);
 }
 
-bool TextToGbk::append_text(const QString &text, QByteArray &out)
+bool TextToGbk::append_text(const QString &decoded, QByteArray &out)
 {
+    // A UTF-16 read may end between the two halves of a surrogate pair, which the decoder
+    // passes on as they come: the first half waits for the second.
+    QString text = std::exchange(m_high_surrogate, {}) + decoded;
+    if (!text.isEmpty() && text.back().isHighSurrogate()) {
+        m_high_surrogate = text.back();
+        text.chop(1);
+    }
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (is_text_control(text[i].unicode())) {
             out += gbk::encode(text.first(i));
@@ -159,6 +168,6 @@ bool TextToGbk::finish(QByteArray &out)
         decide(true);
         return decode_held(out);
     }
-    // An incomplete last character is dropped.
+    // An incomplete last character (a lone first half of a surrogate pair too) is dropped.
     return true;
 }

@@ -50,10 +50,11 @@ public:
 
 private:
     bool decide(bool at_end);
-    bool append_text(const QString &text, QByteArray &out);
+    bool append_text(const QString &decoded, QByteArray &out);
     bool decode_held(QByteArray &out);
 
     Encoding m_encoding;
     QStringDecoder m_decoder;
-    QByteArray m_held; // bytes waiting for the encoding to be decided
+    QByteArray m_held;        // bytes waiting for the encoding to be decided
+    QString m_high_surrogate; // the first half of a pair whose second has not come yet
 };

@@ -94,6 +94,10 @@ void TestTextToGbk::feed_sameTextWhateverTheBlocks_data()
     QTest::newRow("UTF-16 LE book") << utf16(book, QStringConverter::Utf16LE) << book;
     QTest::newRow("UTF-16 BE book") << utf16(book, QStringConverter::Utf16BE) << book;
     QTest::newRow("GBK book") << gbk::encode(book) << book;
+    // U+20000 is a surrogate pair in UTF-16: a block may end between its halves.
+    const QString far = QString(3, u'a') + QString::fromUcs4(U"\U00020000", 1).repeated(20000);
+    QTest::newRow("UTF-16 LE, pairs") << utf16(far, QStringConverter::Utf16LE) << far;
+    QTest::newRow("UTF-16 BE, pairs") << utf16(far, QStringConverter::Utf16BE) << far;
     QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF" + QStringLiteral("春眠").toUtf8() << QStringLiteral("春眠");
     QTest::newRow("short GBK") << gbk::encode(QStringLiteral("春")) << QStringLiteral("春");
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_bytes.h"
 #include "platform/gbk.h"
+#include "say/batch_protocol.h"
+#include "say/batch_worker.h"
 #include "say/book_job.h"
-#include "say/piece_protocol.h"
 #include "text/sentence_split.h"
 
 #include <QDir>
@@ -47,6 +48,25 @@ QByteArray chapter(int bytes)
     return text;
 }
 
+// The processes whose parent is `parent`, from /proc.
+QList<pid_t> children_of(pid_t parent)
+{
+    QList<pid_t> children;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool numeric = false;
+        const int pid = entry.toInt(&numeric);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!numeric || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...", where the name may hold spaces and parentheses.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toInt() == parent)
+            children.append(pid);
+    }
+    return children;
+}
+
 } // namespace
 
 // lumeno-say run as a user runs it, copied alone into a folder of its own.
@@ -72,6 +92,11 @@ private slots:
     void badInput_isRefusedWithItsCode();
     void errors_exitWithTheirCodes();
     void reading_printsThePinyinWithTheUsersReadings();
+    void killedWorker_failsClearlyAndWritesNothing_data();
+    void killedWorker_failsClearlyAndWritesNothing();
+    void utf16Book_speaksAsItsUtf8Twin();
+    void quality_reachesTheEncoder_data();
+    void quality_reachesTheEncoder();
 
 private:
     int say(const QStringList &arguments, const QByteArray &input = {}, const QByteArray &script = {});
@@ -187,7 +212,7 @@ void TestLumenoSay::text_becomesWavOfTheChosenFormat()
 
 void TestLumenoSay::longText_streamsTheSameBytesAsItsBatchesSpokenAlone()
 {
-    const QByteArray text = chapter(2048 * (piece_protocol::kPiecesPerBatch + 1));
+    const QByteArray text = chapter(2048 * (batch_protocol::kPiecesPerBatch + 1));
     write(QStringLiteral("chapter.txt"), text);
     QCOMPARE(say({QStringLiteral("-f"), path(QStringLiteral("chapter.txt")), QStringLiteral("-o"),
                   path(QStringLiteral("chapter.wav"))}),
@@ -197,11 +222,11 @@ void TestLumenoSay::longText_streamsTheSameBytesAsItsBatchesSpokenAlone()
     // Each batch of pieces spoken by a run of its own, from a fresh engine: the same bytes,
     // joined.
     const QList<QByteArray> pieces = split_for_engine(text, 2048);
-    QVERIFY(pieces.size() > piece_protocol::kPiecesPerBatch);
+    QVERIFY(pieces.size() > batch_protocol::kPiecesPerBatch);
     QByteArray joined;
-    for (qsizetype i = 0; i < pieces.size(); i += piece_protocol::kPiecesPerBatch) {
+    for (qsizetype i = 0; i < pieces.size(); i += batch_protocol::kPiecesPerBatch) {
         const QString name = QStringLiteral("batch%1").arg(i);
-        write(name + QStringLiteral(".txt"), pieces.mid(i, piece_protocol::kPiecesPerBatch).join());
+        write(name + QStringLiteral(".txt"), pieces.mid(i, batch_protocol::kPiecesPerBatch).join());
         QCOMPARE(say({QStringLiteral("-f"), path(name + QStringLiteral(".txt")), QStringLiteral("-o"),
                       path(name + QStringLiteral(".wav"))}),
                  0);
@@ -343,9 +368,11 @@ void TestLumenoSay::progress_countsTheCharactersSpokenUpToTheEnd()
     const QString params = QStringLiteral("ssm=1,vcn=xiaoyan,spd=medium,vol=medium,ttp=text,tte=GB2312,bgs=0,aue=raw,"
                                           "auf=audio/L16;rate=16000,rdn=0");
     BookJob book({path(QStringLiteral("book.txt")), {}, false, false},
-                 {path(QStringLiteral("lumeno-say")), {QStringLiteral("--piece-worker"), params}, 2}, 2048, 16000);
+                 {path(QStringLiteral("lumeno-say")),
+                  batch_worker_arguments(path(QStringLiteral("libmsc.so")), params.toLatin1()), 2},
+                 2048, 16000);
     qint64 bytes = 0;
-    QCOMPARE(book.check_input(&bytes), BookResult::Done);
+    QCOMPARE(book.load_input(&bytes), BookResult::Done);
     CountingSink sink;
     QList<BookProgress> seen;
     QList<qint64> audio;
@@ -530,6 +557,89 @@ void TestLumenoSay::reading_printsThePinyinWithTheUsersReadings()
                   QStringLiteral("-o"), path(QStringLiteral("book.wav"))}),
              0);
     QCOMPARE(m_stderr.count("readings.txt: line 2: \"xyz\" is not a pinyin syllable"), 1);
+}
+
+void TestLumenoSay::killedWorker_failsClearlyAndWritesNothing_data()
+{
+    QTest::addColumn<bool>("speaker"); // kill the process speaking the batch, else its worker
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("worker") << false << QByteArray("a speech worker was killed by signal 9");
+    QTest::newRow("speaking process") << true << QByteArray("the process speaking a batch was killed by signal 9");
+}
+
+void TestLumenoSay::killedWorker_failsClearlyAndWritesNothing()
+{
+    QFETCH(bool, speaker);
+    QFETCH(QByteArray, message);
+    // The scripted engine, which speaks for as long as it is let.
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("system")));
+    QVERIFY(copy_into(QStringLiteral(SCRIPTED_ENGINE_FILE), path(QStringLiteral("system"))));
+    QVERIFY(copy_into(QStringLiteral(CODEC_FILE), path(QStringLiteral("system"))));
+    write(QStringLiteral("book.txt"), chapter(3000));
+    std::unique_ptr<QProcess> process(
+        start({QStringLiteral("--jobs"), QStringLiteral("1"), QStringLiteral("-f"), path(QStringLiteral("book.txt")),
+               QStringLiteral("-o"), path(QStringLiteral("book.wav"))},
+              "chunks=1000000;poll_delay_ms=1"));
+    QVERIFY(process->waitForStarted());
+    // Killed while the output is being written: the worker and its speaking process exist then.
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(m_dir->path()).entryList({QStringLiteral("book.wav.part*")}).isEmpty(), 20000);
+    const QList<pid_t> workers = children_of(static_cast<pid_t>(process->processId()));
+    QCOMPARE(workers.size(), 1);
+    const QList<pid_t> speakers = children_of(workers.first());
+    QCOMPARE(speakers.size(), 1);
+    QCOMPARE(::kill(speaker ? speakers.first() : workers.first(), SIGKILL), 0);
+
+    QVERIFY(process->waitForFinished(20000));
+    const QByteArray errors = process->readAllStandardError();
+    QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process->exitCode(), 5);
+    QVERIFY2(errors.contains("book.txt: " + message), errors.constData());
+    QVERIFY(!QFile::exists(path(QStringLiteral("book.wav"))));
+    QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("book.wav*")}), QStringList{});
+}
+
+// A UTF-16 file with its byte order mark speaks as the same text in UTF-8 does.
+void TestLumenoSay::utf16Book_speaksAsItsUtf8Twin()
+{
+    const QString text = QStringLiteral("春眠不觉晓，处处闻啼鸟。夜来风雨声，花落知多少。");
+    QByteArray utf16("\xFF\xFE");
+    for (const QChar c : text) {
+        utf16 += static_cast<char>(c.unicode() & 0xFF);
+        utf16 += static_cast<char>(c.unicode() >> 8);
+    }
+    write(QStringLiteral("utf16.txt"), utf16);
+    write(QStringLiteral("utf8.txt"), text.toUtf8());
+    for (const char *name : {"utf16", "utf8"}) {
+        const QString input = path(QString::fromLatin1(name) + QStringLiteral(".txt"));
+        QCOMPARE(say({QStringLiteral("-f"), input, QStringLiteral("-o"), input + QStringLiteral(".wav")}), 0);
+    }
+    const QByteArray from_utf16 = file_bytes::read(path(QStringLiteral("utf16.txt.wav")));
+    QVERIFY(data_size(from_utf16) > 32000); // more than a second of speech
+    QVERIFY(from_utf16 == file_bytes::read(path(QStringLiteral("utf8.txt.wav"))));
+}
+
+void TestLumenoSay::quality_reachesTheEncoder_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"a.mp3", "a.ogg", "a.opus"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// The lowest quality makes a smaller file than the highest: the number reaches the encoder.
+void TestLumenoSay::quality_reachesTheEncoder()
+{
+    QFETCH(QString, name);
+    write(QStringLiteral("t.txt"), chapter(600));
+    qint64 sizes[2] = {};
+    for (int quality : {0, 10}) {
+        const QString out = path(QString::number(quality) + name);
+        QCOMPARE(say({QStringLiteral("--quality"), QString::number(quality), QStringLiteral("-f"),
+                      path(QStringLiteral("t.txt")), QStringLiteral("-o"), out}),
+                 0);
+        sizes[quality == 0 ? 0 : 1] = QFileInfo(out).size();
+    }
+    QVERIFY2(sizes[0] > 0 && sizes[0] * 3 < sizes[1] * 2,
+             qPrintable(QStringLiteral("%1 %2").arg(sizes[0]).arg(sizes[1])));
 }
 
 QTEST_GUILESS_MAIN(TestLumenoSay)

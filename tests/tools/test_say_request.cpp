@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/session_params.h"
-#include "say_request.h"
+#include "say/say_request.h"
 
 #include <QTest>
 

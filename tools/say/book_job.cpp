@@ -2,9 +2,10 @@
 #include "say/book_job.h"
 
 #include "engine/blocking_synthesis.h"
+#include "platform/gbk.h"
+#include "say/batch_protocol.h"
 #include "say/fd_io.h"
 #include "say/interrupt.h"
-#include "say/piece_protocol.h"
 #include "say/spoken_characters.h"
 #include "say/worker_pool.h"
 #include "text/sentence_split.h"
@@ -13,20 +14,22 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QQueue>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr qsizetype kReadBlock = 64 * 1024;
-// Pieces waiting at each worker: one being spoken and one ready to start.
+// Batches waiting at each worker: one being spoken and one ready to start.
 constexpr int kQueuedPerWorker = 2;
-// Audio of later pieces held while an earlier one is still being spoken. A pipe holds only
+// Audio of later batches held while an earlier one is still being spoken. A pipe holds only
 // 64 KiB (two seconds of speech), so without this every worker but the one in front would
-// wait, and the pieces would be spoken one after another. About two pieces' audio at 16 kHz.
+// wait, and the batches would be spoken one after another. About two pieces' audio at 16 kHz.
 constexpr qsizetype kHeldAudioBytes = 20 * 1024 * 1024;
 
 // The input as a file descriptor, read block by block through the decoder.
@@ -70,8 +73,14 @@ public:
     Step next(QByteArray &out)
     {
         if (m_fd == kNoFile) {
-            m_at_end = true;
-            out += m_text;
+            // A text in memory goes in blocks too, so the splitter holds no more than it would
+            // for a file, each block ending between two GBK characters.
+            qsizetype end = m_offset;
+            while (end < m_text.size() && end - m_offset < kReadBlock)
+                end += gbk::char_length(m_text, end);
+            out += QByteArrayView(m_text).sliced(m_offset, end - m_offset);
+            m_offset = end;
+            m_at_end = m_offset == m_text.size();
             return Step::Ok;
         }
         // A pipe may keep the tool waiting for ever: the wait ends with an interrupt.
@@ -95,6 +104,7 @@ private:
     static constexpr int kNoFile = -2;
     TextToGbk m_decoder;
     QByteArray m_text;
+    qsizetype m_offset = 0; // of the next block of m_text
     int m_fd = kNoFile;
     int m_error = 0;
     bool m_owned = false;
@@ -113,7 +123,7 @@ public:
     }
 
     enum class Next { Audio, End, Broken };
-    // The next answer for piece front, waiting for it while taking in what other workers send.
+    // The next answer for batch `front`, waiting for it while taking in what other workers send.
     Next next(qint64 front, QByteArray &audio, qint32 &result)
     {
         const qsizetype worker = static_cast<qsizetype>(front % m_pool.count());
@@ -158,13 +168,13 @@ private:
             if (fds[i].revents == 0)
                 continue;
             Frame frame;
-            const piece_protocol::Reply reply = piece_protocol::read_reply(fds[i].fd, frame.audio, frame.result);
-            // A worker that broke off counts only once its own piece is the one awaited.
-            if (reply == piece_protocol::Reply::Broken) {
+            const batch_protocol::Reply reply = batch_protocol::read_reply(fds[i].fd, frame.audio, frame.result);
+            // A worker that broke off counts only once its own batch is the one awaited.
+            if (reply == batch_protocol::Reply::Broken) {
                 m_ended[workers[i]] = true;
                 continue;
             }
-            if (reply == piece_protocol::Reply::End)
+            if (reply == batch_protocol::Reply::End)
                 frame.audio.clear();
             m_bytes += frame.audio.size();
             m_queues[workers[i]].enqueue(std::move(frame));
@@ -178,7 +188,44 @@ private:
     qsizetype m_bytes = 0;
 };
 
+// Why a worker's answers broke off, from its wait status.
+QString worker_ending(int status)
+{
+    const auto signal_name = [](int signal) {
+        return QStringLiteral("signal %1 (%2)").arg(signal).arg(QString::fromLocal8Bit(strsignal(signal)));
+    };
+    if (status >= 0 && WIFSIGNALED(status))
+        return QStringLiteral("a speech worker was killed by %1").arg(signal_name(WTERMSIG(status)));
+    const int code = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (code == batch_protocol::kSpeakerDiedExit)
+        return QStringLiteral("the process speaking a batch ended before the batch was complete");
+    if (code > batch_protocol::kSpeakerDiedExit && code < 128)
+        return QStringLiteral("the process speaking a batch was killed by %1")
+            .arg(signal_name(code - batch_protocol::kSpeakerDiedExit));
+    return QStringLiteral("a speech worker ended unexpectedly (exit status %1)").arg(code);
+}
+
 } // namespace
+
+// The batches under way during run(), and what has been spoken of them.
+struct BookJob::Flight {
+    Flight(const BookSource &source, qsizetype piece_limit)
+        : reader(source)
+        , splitter(EngineSplitter::create(source.ssml, piece_limit))
+    {
+    }
+
+    Reader reader;
+    std::unique_ptr<EngineSplitter> splitter;
+    WorkerPool pool;
+    std::optional<HeldReplies> held;
+    QList<QByteArray> batch;                // pieces waiting for the rest of their batch
+    QQueue<QList<qint64>> batch_characters; // spoken characters of each piece of each batch sent
+    qint64 sent = 0;                        // batches sent
+    qint64 done = 0;                        // batches written
+    qint64 spoken = 0;                      // characters whose audio has been written
+    qint64 audio_bytes = 0;
+};
 
 BookJob::BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, quint32 sample_rate)
     : m_source(std::move(source))
@@ -188,6 +235,8 @@ BookJob::BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, 
 {
 }
 
+BookJob::~BookJob() = default;
+
 BookResult BookJob::unreadable(int reason)
 {
     const QString name = m_source.file == u"-" ? QStringLiteral("standard input") : m_source.file;
@@ -195,139 +244,156 @@ BookResult BookJob::unreadable(int reason)
     return BookResult::Unreadable;
 }
 
-BookResult BookJob::check_input(qint64 *gbk_bytes)
+BookResult BookJob::load_input(qint64 *gbk_bytes)
 {
     *gbk_bytes = -1;
-    if (m_source.file.isEmpty() || m_source.file == u"-")
-        return BookResult::Done;
-    if (const QFileInfo info(m_source.file); info.exists() && !info.isFile()) {
-        m_message = QStringLiteral("%1 is not a file").arg(m_source.file);
-        return BookResult::Unreadable;
-    }
-    Reader reader(m_source);
-    if (!reader.opened())
-        return unreadable(reader.error());
-    qint64 size = 0;
-    SpokenCharacters spoken(m_source.ssml);
-    while (!reader.at_end()) {
-        if (interrupt::requested())
-            return BookResult::Interrupted;
+    if (m_source.file == u"-")
+        return BookResult::Streamed;
+    if (!m_source.file.isEmpty()) {
+        if (const QFileInfo info(m_source.file); info.exists() && !info.isFile()) {
+            m_message = QStringLiteral("%1 is not a file").arg(m_source.file);
+            return BookResult::Unreadable;
+        }
+        Reader reader(m_source);
+        if (!reader.opened())
+            return unreadable(reader.error());
         QByteArray gbk;
-        const Reader::Step step = reader.next(gbk);
-        if (step == Reader::Step::Error)
-            return interrupt::requested() ? BookResult::Interrupted : unreadable(reader.error());
-        if (step == Reader::Step::NotText)
-            return BookResult::NotText;
-        size += gbk.size();
-        spoken.feed(gbk);
+        while (!reader.at_end()) {
+            if (interrupt::requested())
+                return BookResult::Interrupted;
+            const Reader::Step step = reader.next(gbk);
+            if (step == Reader::Step::Error)
+                return interrupt::requested() ? BookResult::Interrupted : unreadable(reader.error());
+            if (step == Reader::Step::NotText)
+                return BookResult::NotText;
+        }
+        // Spoken from memory from now on; the name stays for messages.
+        m_source.text = std::move(gbk);
+        m_loaded = true;
     }
-    *gbk_bytes = size;
-    m_spoken_total = spoken.count();
+    *gbk_bytes = m_source.text.size();
+    m_spoken_total = SpokenCharacters::of(m_source.text, m_source.ssml);
     return BookResult::Done;
 }
 
 BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProgress &)> &progress)
 {
-    Reader reader(m_source);
-    if (!reader.opened())
-        return unreadable(reader.error());
+    BookSource source = m_source;
+    if (m_loaded)
+        source.file.clear();
+    Flight flight(source, m_piece_limit);
+    if (!flight.reader.opened())
+        return unreadable(flight.reader.error());
     // Progress counts the characters whose audio has been written; unknown for standard input.
-    const qint64 total = m_source.file.isEmpty() ? SpokenCharacters::of(m_source.text, m_source.ssml)
-                                                 : std::max<qint64>(m_spoken_total, 0);
-
-    WorkerPool pool;
-    if (!pool.start(m_workers.program, m_workers.arguments, m_workers.count)) {
+    const qint64 total = m_spoken_total >= 0     ? m_spoken_total
+                         : source.file.isEmpty() ? SpokenCharacters::of(source.text, source.ssml)
+                                                 : 0;
+    if (!flight.pool.start(m_workers.program, m_workers.arguments, m_workers.count)) {
         m_message = QStringLiteral("cannot start the speech workers: %1")
-                        .arg(QString::fromLocal8Bit(std::strerror(pool.error())));
+                        .arg(QString::fromLocal8Bit(std::strerror(flight.pool.error())));
         return BookResult::EngineFailure;
     }
-    const std::unique_ptr<EngineSplitter> splitter = EngineSplitter::create(m_source.ssml, m_piece_limit);
-    QQueue<QList<qint64>> batch_characters; // spoken characters of each piece of each batch in flight
-    qint64 spoken = 0;
-    qint64 sent = 0;
-    qint64 done = 0;
-    qint64 audio_bytes = 0;
-    const qint64 window = qint64{pool.count()} * kQueuedPerWorker;
-    HeldReplies held(pool);
-    QList<QByteArray> batch; // pieces waiting for the rest of their batch
-    const auto audio_seconds = [this](qint64 bytes) { return static_cast<double>(bytes) / (m_rate * 2.0); };
-    const auto stop = [&](BookResult result) {
-        pool.stop(true);
-        return result;
+    flight.held.emplace(flight.pool);
+    const auto report = [&](qint64 spoken) {
+        if (progress)
+            progress({spoken, total, static_cast<double>(flight.audio_bytes) / (m_rate * 2.0)});
     };
-
     for (;;) {
-        if (interrupt::requested())
-            return stop(BookResult::Interrupted);
-        // Keep every worker busy; wait for input only when no piece is under way.
-        while (sent - done < window) {
-            while (splitter->has_piece() && batch.size() < piece_protocol::kPiecesPerBatch)
-                batch.append(splitter->take_piece());
-            const bool last = reader.at_end() && !splitter->has_piece() && !batch.isEmpty();
-            if (batch.size() == piece_protocol::kPiecesPerBatch || last) {
-                if (!pool.send(sent++, batch.join(piece_protocol::kPieceSeparator)))
-                    return stop(BookResult::EngineFailure);
-                QList<qint64> characters;
-                for (const QByteArray &piece : batch)
-                    characters.append(SpokenCharacters::of(piece, m_source.ssml));
-                batch_characters.enqueue(characters);
-                batch.clear();
-                continue;
-            }
-            if (reader.at_end() || (sent > done && !reader.ready_now()))
-                break;
-            QByteArray gbk;
-            const Reader::Step step = reader.next(gbk);
-            if (step == Reader::Step::NotText)
-                return stop(BookResult::NotText);
-            if (step == Reader::Step::Error)
-                return stop(interrupt::requested() ? BookResult::Interrupted : unreadable(reader.error()));
-            splitter->feed(gbk);
-            if (reader.at_end())
-                splitter->finish();
-            if (splitter->too_deep())
-                return stop(BookResult::TooDeep);
-            if (interrupt::requested())
-                return stop(BookResult::Interrupted);
-        }
-        if (sent == done)
+        std::optional<BookResult> ended = send_batches(flight);
+        if (!ended && flight.sent == flight.done)
             break;
-
-        // A batch is answered piece by piece, so parts and progress still follow the pieces.
-        for (const qint64 characters : batch_characters.dequeue()) {
-            QByteArray audio;
-            qint32 engine_result = 0;
-            for (;;) {
-                const HeldReplies::Next next = held.next(done, audio, engine_result);
-                if (next == HeldReplies::Next::Broken) {
-                    if (interrupt::requested())
-                        return stop(BookResult::Interrupted);
-                    m_message = QStringLiteral("a speech worker ended unexpectedly");
-                    return stop(BookResult::EngineFailure);
-                }
-                if (next == HeldReplies::Next::End)
-                    break;
-                audio_bytes += audio.size();
-                if (!sink.write(audio))
-                    return stop(interrupt::requested() ? BookResult::Interrupted : BookResult::SinkFailure);
-            }
-            if (engine_result == kUnrepresentable)
-                return stop(BookResult::Unencodable);
-            if (engine_result != 0) {
-                m_message = QStringLiteral("synthesis failed (error %1)").arg(engine_result);
-                return stop(BookResult::EngineFailure);
-            }
-            if (!sink.sentence_end())
-                return stop(BookResult::SinkFailure);
-            // The whole only once the last piece is written, whatever the count of the pieces.
-            spoken += characters;
-            if (progress)
-                progress({total > 0 ? std::min(spoken, total - 1) : spoken, total, audio_seconds(audio_bytes)});
+        if (!ended)
+            ended = write_front_batch(flight, sink, [&](qint64 spoken) {
+                // The whole only once the last piece is written, whatever the count of the pieces.
+                report(total > 0 ? std::min(spoken, total - 1) : spoken);
+            });
+        if (ended) {
+            flight.pool.stop(true);
+            return *ended;
         }
-        ++done;
     }
-    if (progress && total > 0)
-        progress({total, total, audio_seconds(audio_bytes)});
-    pool.stop(false);
-    return audio_bytes == 0 ? BookResult::NothingToSay : BookResult::Done;
+    if (total > 0)
+        report(total);
+    flight.pool.stop(false);
+    return flight.audio_bytes == 0 ? BookResult::NothingToSay : BookResult::Done;
+}
+
+std::optional<BookResult> BookJob::send_batches(Flight &flight)
+{
+    // Keep every worker busy; wait for input only when no batch is under way.
+    const qint64 window = qint64{flight.pool.count()} * kQueuedPerWorker;
+    while (flight.sent - flight.done < window) {
+        if (interrupt::requested())
+            return BookResult::Interrupted;
+        EngineSplitter &splitter = *flight.splitter;
+        while (splitter.has_piece() && flight.batch.size() < batch_protocol::kPiecesPerBatch)
+            flight.batch.append(splitter.take_piece());
+        const bool last = flight.reader.at_end() && !splitter.has_piece() && !flight.batch.isEmpty();
+        if (flight.batch.size() == batch_protocol::kPiecesPerBatch || last) {
+            if (!flight.pool.send(flight.sent++, flight.batch.join(batch_protocol::kPieceSeparator)))
+                return BookResult::EngineFailure;
+            QList<qint64> characters;
+            for (const QByteArray &piece : std::as_const(flight.batch))
+                characters.append(SpokenCharacters::of(piece, m_source.ssml));
+            flight.batch_characters.enqueue(characters);
+            flight.batch.clear();
+            continue;
+        }
+        if (flight.reader.at_end() || (flight.sent > flight.done && !flight.reader.ready_now()))
+            break;
+        QByteArray gbk;
+        const Reader::Step step = flight.reader.next(gbk);
+        if (step == Reader::Step::NotText)
+            return BookResult::NotText;
+        if (step == Reader::Step::Error)
+            return interrupt::requested() ? BookResult::Interrupted : unreadable(flight.reader.error());
+        splitter.feed(gbk);
+        if (flight.reader.at_end())
+            splitter.finish();
+        if (splitter.too_deep())
+            return BookResult::TooDeep;
+    }
+    return interrupt::requested() ? std::optional(BookResult::Interrupted) : std::nullopt;
+}
+
+std::optional<BookResult> BookJob::write_front_batch(Flight &flight, AudioSink &sink,
+                                                     const std::function<void(qint64)> &spoken)
+{
+    // A batch is answered piece by piece, so parts and progress still follow the pieces.
+    for (const qint64 characters : flight.batch_characters.dequeue()) {
+        if (const std::optional<BookResult> failed = write_piece(flight, sink))
+            return failed;
+        if (!sink.sentence_end())
+            return BookResult::SinkFailure;
+        flight.spoken += characters;
+        spoken(flight.spoken);
+    }
+    ++flight.done;
+    return std::nullopt;
+}
+
+std::optional<BookResult> BookJob::write_piece(Flight &flight, AudioSink &sink)
+{
+    QByteArray audio;
+    qint32 result = 0;
+    for (;;) {
+        const HeldReplies::Next next = flight.held->next(flight.done, audio, result);
+        if (next == HeldReplies::Next::End)
+            break;
+        if (next == HeldReplies::Next::Broken) {
+            if (interrupt::requested())
+                return BookResult::Interrupted;
+            m_message = worker_ending(flight.pool.wait_status(flight.done));
+            return BookResult::EngineFailure;
+        }
+        flight.audio_bytes += audio.size();
+        if (!sink.write(audio))
+            return interrupt::requested() ? BookResult::Interrupted : BookResult::SinkFailure;
+    }
+    if (result == 0)
+        return std::nullopt;
+    if (result == kUnrepresentable)
+        return BookResult::Unencodable;
+    m_message = QStringLiteral("synthesis failed (error %1)").arg(result);
+    return BookResult::EngineFailure;
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "say/worker_pool.h"
 
+#include "say/batch_protocol.h"
 #include "say/fd_io.h"
-#include "say/piece_protocol.h"
 
 #include <cerrno>
 #include <csignal>
@@ -85,14 +85,27 @@ bool WorkerPool::start(const QString &program, const QStringList &arguments, int
     return true;
 }
 
-bool WorkerPool::send(qint64 piece, const QByteArray &text)
+bool WorkerPool::send(qint64 batch, const QByteArray &pieces)
 {
-    return fd_io::write_all(worker(piece).to, piece_protocol::piece_frame(text));
+    return fd_io::write_all(worker(batch).to, batch_protocol::batch_frame(pieces));
 }
 
-int WorkerPool::reply_fd(qint64 piece) const
+int WorkerPool::reply_fd(qint64 batch) const
 {
-    return worker(piece).from;
+    return worker(batch).from;
+}
+
+int WorkerPool::wait_status(qint64 batch)
+{
+    Worker &w = m_workers[static_cast<qsizetype>(batch % count())];
+    int status = 0;
+    pid_t ended = -1;
+    while (w.pid > 0 && (ended = waitpid(w.pid, &status, 0)) < 0 && errno == EINTR) {
+    }
+    if (ended != w.pid)
+        return -1;
+    w.pid = -1;
+    return status;
 }
 
 void WorkerPool::stop(bool kill_now)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "say_request.h"
+#include "say/say_request.h"
 
 #include "options/option_tables.h"
 #include "options/voice_entries.h"
@@ -167,152 +167,200 @@ QString voice_listing()
     return out;
 }
 
-ParseResult parse_say_arguments(const QStringList &arguments)
+namespace {
+
+QCommandLineOption value_option(const char *names, const char *value)
 {
-    ParseResult result;
-    SayRequest &request = result.request;
-    request.options = default_options();
+    return QCommandLineOption(QString::fromLatin1(names).split(u','), QString(), QString::fromLatin1(value));
+}
 
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const auto value_option = [](const char *names, const char *value) {
-        return QCommandLineOption(QString::fromLatin1(names).split(u','), QString(), QString::fromLatin1(value));
-    };
-    const auto flag = [](const char *names) { return QCommandLineOption(QString::fromLatin1(names).split(u',')); };
-    const QCommandLineOption file = value_option("f,file", "file");
-    const QCommandLineOption output = value_option("o,output", "file");
-    const QCommandLineOption output_dir = value_option("output-dir", "dir");
-    const QCommandLineOption play = flag("p,play");
-    const QCommandLineOption gbk_input = flag("gbk");
-    const QCommandLineOption list = flag("list-voices");
-    const QCommandLineOption reading = flag("reading");
-    const QCommandLineOption help = flag("h,help");
-    const QCommandLineOption version = flag("version");
-    const QCommandLineOption voice = value_option("voice", "voice");
-    const QCommandLineOption ssml = flag("ssml");
-    const QCommandLineOption level = value_option("level", "level");
-    const QCommandLineOption quiet = flag("q,quiet");
-    const QCommandLineOption jobs = value_option("j,jobs", "n");
-    const QCommandLineOption quality = value_option("quality", "q");
-    const QCommandLineOption split = value_option("split-minutes", "m");
-    const Choice choices[] = {
-        {"speed", FixedList::Speed, &SynthesisOptions::speed, SessionParams::speed_word},
-        {"volume", FixedList::Volume, &SynthesisOptions::volume, SessionParams::volume_word},
-        {"background", FixedList::Background, &SynthesisOptions::background, {}},
-        {"numbers", FixedList::Numbers, &SynthesisOptions::numbers, {}},
-        {"text-type", FixedList::TextType, &SynthesisOptions::text_type, SessionParams::text_type_word},
-        {"text-encoding", FixedList::TextEncoding, &SynthesisOptions::text_encoding, {}},
-        {"audio-encoding", FixedList::AudioEncoding, &SynthesisOptions::audio_encoding, {}},
-        {"format", FixedList::AudioFormat, &SynthesisOptions::audio_format, {}},
-    };
-    QList<QCommandLineOption> choice_options;
-    for (const Choice &choice : choices)
-        choice_options.append(value_option(choice.option, "value"));
-    parser.addOptions({file, output, output_dir, play, gbk_input, list, reading, help, version, voice, ssml, level,
-                       quiet, jobs, quality, split});
-    parser.addOptions(choice_options);
+QCommandLineOption flag(const char *names)
+{
+    return QCommandLineOption(QString::fromLatin1(names).split(u','));
+}
 
-    if (!parser.parse(QStringList{QStringLiteral("lumeno-say")} + arguments)) {
-        result.error = ExitCode::BadOption;
-        result.message = parser.errorText();
-        return result;
+const Choice kChoices[] = {
+    {"speed", FixedList::Speed, &SynthesisOptions::speed, SessionParams::speed_word},
+    {"volume", FixedList::Volume, &SynthesisOptions::volume, SessionParams::volume_word},
+    {"background", FixedList::Background, &SynthesisOptions::background, {}},
+    {"numbers", FixedList::Numbers, &SynthesisOptions::numbers, {}},
+    {"text-type", FixedList::TextType, &SynthesisOptions::text_type, SessionParams::text_type_word},
+    {"text-encoding", FixedList::TextEncoding, &SynthesisOptions::text_encoding, {}},
+    {"audio-encoding", FixedList::AudioEncoding, &SynthesisOptions::audio_encoding, {}},
+    {"format", FixedList::AudioFormat, &SynthesisOptions::audio_format, {}},
+};
+
+// Every option lumeno-say takes, by the group it belongs to.
+struct SayOptions {
+    // Input and output.
+    QCommandLineOption file = value_option("f,file", "file");
+    QCommandLineOption output = value_option("o,output", "file");
+    QCommandLineOption output_dir = value_option("output-dir", "dir");
+    QCommandLineOption play = flag("p,play");
+    QCommandLineOption gbk_input = flag("gbk");
+    // Numbers with a range.
+    QCommandLineOption jobs = value_option("j,jobs", "n");
+    QCommandLineOption quality = value_option("quality", "q");
+    QCommandLineOption split = value_option("split-minutes", "m");
+    // What to do instead of speaking, and how much to say.
+    QCommandLineOption list = flag("list-voices");
+    QCommandLineOption reading = flag("reading");
+    QCommandLineOption help = flag("h,help");
+    QCommandLineOption version = flag("version");
+    QCommandLineOption quiet = flag("q,quiet");
+    // The speech: the window's choices, the voice, SSML and the compression level.
+    QList<QCommandLineOption> choices;
+    QCommandLineOption voice = value_option("voice", "voice");
+    QCommandLineOption ssml = flag("ssml");
+    QCommandLineOption level = value_option("level", "level");
+
+    explicit SayOptions(QCommandLineParser &parser)
+    {
+        for (const Choice &choice : kChoices)
+            choices.append(value_option(choice.option, "value"));
+        parser.addOptions({file, output, output_dir, play, gbk_input, jobs, quality, split, list, reading, help,
+                           version, quiet, voice, ssml, level});
+        parser.addOptions(choices);
     }
-    // An empty value is a mistake (an unset shell variable), never the first item of a list.
+};
+
+// Records the failure; false, so a step can end with it.
+bool refuse(ParseResult &result, ExitCode code, const QString &message)
+{
+    result.error = code;
+    result.message = message;
+    return false;
+}
+
+// An empty value is a mistake (an unset shell variable), never the first item of a list.
+bool check_values_given(const QCommandLineParser &parser, ParseResult &result)
+{
     for (const QString &name : parser.optionNames()) {
         const QStringList values = parser.values(name);
-        if (std::any_of(values.begin(), values.end(), [](const QString &v) { return v.trimmed().isEmpty(); })) {
-            result.error = ExitCode::BadOption;
-            result.message = QStringLiteral("--%1: empty value").arg(name);
-            return result;
-        }
+        if (std::any_of(values.begin(), values.end(), [](const QString &v) { return v.trimmed().isEmpty(); }))
+            return refuse(result, ExitCode::BadOption, QStringLiteral("--%1: empty value").arg(name));
     }
+    return true;
+}
+
+bool read_numbers(const QCommandLineParser &parser, const SayOptions &options, ParseResult &result)
+{
     const struct {
         const QCommandLineOption &option;
         int SayRequest::*field;
         int low;
         int high;
-    } numbers[] = {{jobs, &SayRequest::jobs, 1, 256},
-                   {quality, &SayRequest::quality, 0, 10},
-                   {split, &SayRequest::split_minutes, 1, 100000}};
+    } numbers[] = {{options.jobs, &SayRequest::jobs, 1, 256},
+                   {options.quality, &SayRequest::quality, 0, 10},
+                   {options.split, &SayRequest::split_minutes, 1, 100000}};
     for (const auto &number : numbers) {
         if (!parser.isSet(number.option))
             continue;
         bool ok = false;
         const int value = parser.value(number.option).toInt(&ok);
-        if (!ok || value < number.low || value > number.high) {
-            result.error = ExitCode::BadOption;
-            result.message = QStringLiteral("--%1: a whole number from %2 to %3, not %4")
-                                 .arg(number.option.names().constLast())
-                                 .arg(number.low)
-                                 .arg(number.high)
-                                 .arg(parser.value(number.option));
-            return result;
-        }
-        request.*number.field = value;
+        if (!ok || value < number.low || value > number.high)
+            return refuse(result, ExitCode::BadOption,
+                          QStringLiteral("--%1: a whole number from %2 to %3, not %4")
+                              .arg(number.option.names().constLast())
+                              .arg(number.low)
+                              .arg(number.high)
+                              .arg(parser.value(number.option)));
+        result.request.*number.field = value;
     }
-    request.quiet = parser.isSet(quiet);
-    request.help = parser.isSet(help);
-    request.version = parser.isSet(version);
-    request.list_voices = parser.isSet(list);
-    request.reading = parser.isSet(reading);
-    request.files = parser.values(file);
-    request.output = parser.value(output);
-    request.output_dir = parser.value(output_dir);
-    request.gbk_input = parser.isSet(gbk_input);
-    request.texts = parser.positionalArguments();
-    request.play = parser.isSet(play) || (request.output.isEmpty() && request.output_dir.isEmpty());
+    return true;
+}
 
-    SynthesisOptions &o = request.options;
-    for (qsizetype i = 0; i < choice_options.size(); ++i) {
-        if (!parser.isSet(choice_options[i]))
+void read_input_output(const QCommandLineParser &parser, const SayOptions &options, SayRequest &request)
+{
+    request.quiet = parser.isSet(options.quiet);
+    request.help = parser.isSet(options.help);
+    request.version = parser.isSet(options.version);
+    request.list_voices = parser.isSet(options.list);
+    request.reading = parser.isSet(options.reading);
+    request.files = parser.values(options.file);
+    request.output = parser.value(options.output);
+    request.output_dir = parser.value(options.output_dir);
+    request.gbk_input = parser.isSet(options.gbk_input);
+    request.texts = parser.positionalArguments();
+    request.play = parser.isSet(options.play) || (request.output.isEmpty() && request.output_dir.isEmpty());
+}
+
+bool read_choices(const QCommandLineParser &parser, const SayOptions &options, ParseResult &result)
+{
+    SynthesisOptions &o = result.request.options;
+    for (qsizetype i = 0; i < options.choices.size(); ++i) {
+        if (!parser.isSet(options.choices[i]))
             continue;
-        const Choice &choice = choices[i];
-        const QString value = parser.value(choice_options[i]);
+        const Choice &choice = kChoices[i];
+        const QString value = parser.value(options.choices[i]);
         const int position = find_position(choice.list, value, choice.word);
-        if (position < 0) {
-            result.error = ExitCode::BadOption;
-            result.message = QStringLiteral("--%1: no such choice: %2").arg(QString::fromLatin1(choice.option), value);
-            return result;
-        }
+        if (position < 0)
+            return refuse(result, ExitCode::BadOption,
+                          QStringLiteral("--%1: no such choice: %2").arg(QString::fromLatin1(choice.option), value));
         o.*choice.field = position;
     }
-    if (parser.isSet(ssml))
+    if (parser.isSet(options.ssml))
         o.text_type = find_position(FixedList::TextType, QStringLiteral("ssml"));
-    if (parser.isSet(voice)) {
-        const VoiceMatch match = find_voice(parser.value(voice));
-        if (match.position < 0) {
-            result.error = ExitCode::UnknownVoice;
-            result.message = QStringLiteral("unknown voice: %1 (see --list-voices)").arg(parser.value(voice));
-            return result;
-        }
-        o.engine_type = match.engine_type;
-        o.voice = match.position;
-        o.voice_id = match.id;
-    }
+    if (!parser.isSet(options.voice))
+        return true;
+    const VoiceMatch match = find_voice(parser.value(options.voice));
+    if (match.position < 0)
+        return refuse(result, ExitCode::UnknownVoice,
+                      QStringLiteral("unknown voice: %1 (see --list-voices)").arg(parser.value(options.voice)));
+    o.engine_type = match.engine_type;
+    o.voice = match.position;
+    o.voice_id = match.id;
+    return true;
+}
 
+// The engine's texts for the chosen items, and the level, which depends on the audio encoding.
+bool read_engine_texts(const QCommandLineParser &parser, const SayOptions &options, ParseResult &result)
+{
+    SynthesisOptions &o = result.request.options;
     o.text_encoding_text = item_text(FixedList::TextEncoding, o.text_encoding);
     o.audio_encoding_text = item_text(FixedList::AudioEncoding, o.audio_encoding);
     o.audio_format_text = item_text(FixedList::AudioFormat, o.audio_format);
     const option_tables::CompressionLevels levels = option_tables::compression_levels(o.audio_encoding_text);
-    const QString chosen_level = parser.isSet(level) ? parser.value(level) : levels.selected;
+    const QString chosen_level = parser.isSet(options.level) ? parser.value(options.level) : levels.selected;
     o.compression = static_cast<int>(levels.items.indexOf(chosen_level));
-    if (o.compression < 0) {
-        result.error = ExitCode::BadOption;
-        result.message = QStringLiteral("--level: %1 is not a level of %2 (%3)")
-                             .arg(chosen_level, QString::fromLatin1(o.audio_encoding_text), levels.items.join(u' '));
-        return result;
-    }
+    if (o.compression < 0)
+        return refuse(result, ExitCode::BadOption,
+                      QStringLiteral("--level: %1 is not a level of %2 (%3)")
+                          .arg(chosen_level, QString::fromLatin1(o.audio_encoding_text), levels.items.join(u' ')));
     o.compression_text = gbk::encode(chosen_level);
+    return true;
+}
 
-    if (request.files.size() > 1 && !request.output.isEmpty()) {
-        result.error = ExitCode::BadOption;
-        result.message = QStringLiteral("--output names one file; with several input files use --output-dir");
+bool check_inputs_and_outputs(ParseResult &result)
+{
+    const SayRequest &request = result.request;
+    if (request.files.size() > 1 && !request.output.isEmpty())
+        return refuse(result, ExitCode::BadOption,
+                      QStringLiteral("--output names one file; with several input files use --output-dir"));
+    if (!request.files.isEmpty() && !request.texts.isEmpty())
+        return refuse(result, ExitCode::BadOption,
+                      QStringLiteral("give the text either as arguments or with --file, not both"));
+    return true;
+}
+
+} // namespace
+
+ParseResult parse_say_arguments(const QStringList &arguments)
+{
+    ParseResult result;
+    result.request.options = default_options();
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const SayOptions options(parser);
+    if (!parser.parse(QStringList{QStringLiteral("lumeno-say")} + arguments)) {
+        refuse(result, ExitCode::BadOption, parser.errorText());
         return result;
     }
-    if (!request.files.isEmpty() && !request.texts.isEmpty()) {
-        result.error = ExitCode::BadOption;
-        result.message = QStringLiteral("give the text either as arguments or with --file, not both");
-        return result;
+    // Each step stops at the first mistake; the order decides which of several is reported.
+    if (check_values_given(parser, result) && read_numbers(parser, options, result)) {
+        read_input_output(parser, options, result.request);
+        if (read_choices(parser, options, result) && read_engine_texts(parser, options, result))
+            check_inputs_and_outputs(result);
     }
     return result;
 }

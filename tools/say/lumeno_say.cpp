@@ -1,22 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // lumeno-say: speaks a text from the command line, a file or standard input with the same
 // engine, voices and session parameters as the window. Long texts stream: they are spoken
-// piece by piece by worker processes and written or played as the audio comes.
+// batch by batch by worker processes and written or played as the audio comes.
 #include "engine/carried_images.h"
 #include "engine/tts_engine.h"
 #include "platform/gbk.h"
 #include "platform/pcm_format.h"
 #include "platform/sound_output.h"
 #include "say/background_sink.h"
+#include "say/batch_worker.h"
 #include "say/book_job.h"
 #include "say/interrupt.h"
 #include "say/output_set.h"
-#include "say/piece_worker.h"
 #include "say/play_stream.h"
 #include "say/progress_line.h"
+#include "say/say_reading.h"
+#include "say/say_request.h"
 #include "say/wav_stream.h"
-#include "say_reading.h"
-#include "say_request.h"
 #include "text/text_limit.h"
 #include "text/text_to_gbk.h"
 #include "voices/speed_scale.h"
@@ -34,9 +34,6 @@
 #include <utility>
 
 namespace {
-
-// The hidden first argument that makes a copy of the tool a speech worker.
-constexpr QLatin1StringView kWorkerFlag("--piece-worker");
 
 // Speech a GBK byte of text makes at most, in seconds at the normal speed: about a quarter
 // second per Chinese character (two bytes) with some room.
@@ -116,78 +113,63 @@ double duration_factor(int speed_position)
     return 1.0 / voices::speed_factor(std::max(speed, 0));
 }
 
-int run_job(const SayRequest &request, const Job &job, const QByteArray &params, const PcmFormat &format)
+QString not_text(const QString &name)
 {
-    const int jobs = worker_count(request.jobs, static_cast<int>(std::thread::hardware_concurrency()));
-    BookSource source = job.source;
-    source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
-    BookJob book(std::move(source),
-                 {QCoreApplication::applicationFilePath(), {kWorkerFlag, QString::fromLatin1(params)}, jobs},
-                 kTextLimit, format.rate);
-    qint64 gbk_bytes = -1;
-    const BookResult checked = book.check_input(&gbk_bytes);
-    if (checked == BookResult::Unreadable)
-        return fail(ExitCode::UnreadableInput,
-                    book.message().isEmpty() ? QStringLiteral("cannot read %1").arg(job.name) : book.message());
-    if (checked == BookResult::NotText)
-        return fail(ExitCode::UnreadableInput,
-                    QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(job.name));
+    return QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(name);
+}
 
-    OutputSet::FileSpec file;
+// The output file of a job: its kind and parts. Empty, or why it cannot be written.
+QString file_spec(const SayRequest &request, const Job &job, const PcmFormat &format, OutputSet::FileSpec &file)
+{
     file.path = job.output;
     file.format = format;
     file.quality = request.quality;
     if (!job.output.isEmpty()) {
         const std::optional<AudioFileKind> kind = audio_file_kind(job.output);
         if (!kind)
-            return fail(
-                ExitCode::BadOption,
-                QStringLiteral("%1: unknown audio file type (use .wav, .mp3, .ogg, .opus or .flac)").arg(job.output));
+            return QStringLiteral("%1: unknown audio file type (use .wav, .mp3, .ogg, .opus or .flac)").arg(job.output);
         file.kind = *kind;
     }
-    const qint64 bytes_per_second = format.bytes_per_second();
     if (request.split_minutes > 0)
-        file.part_bytes = qint64{request.split_minutes} * 60 * bytes_per_second;
-    if (file.kind == AudioFileKind::Wav && !job.output.isEmpty()) {
-        // The most one piece may add after a part has reached its length.
-        const double piece_most = kTextLimit * kSecondsPerByte * 2.0 * bytes_per_second;
-        const double expected = gbk_bytes * kSecondsPerByte * duration_factor(request.options.speed) * bytes_per_second;
-        const bool too_long = request.split_minutes > 0 ? file.part_bytes + piece_most > WavStream::kMaxData
-                                                        : expected > WavStream::kMaxData;
-        if (too_long)
-            return fail(ExitCode::TooLong,
-                        QStringLiteral("%1: the speech could pass a WAV file's 4 GiB limit; use --split-minutes "
-                                       "(at most %2 minutes at this rate) or a compressed format such as .flac or .mp3")
-                            .arg(job.name)
-                            .arg(static_cast<qint64>((WavStream::kMaxData - piece_most) / bytes_per_second / 60)));
-    }
+        file.part_bytes = qint64{request.split_minutes} * 60 * format.bytes_per_second();
+    return {};
+}
 
-    OutputSet output(file);
-    if (request.play) {
-        auto player = std::make_unique<PlayStream>(format, [] { return interrupt::requested(); });
-        if (!player->open())
-            return fail(ExitCode::NoSound, player->error());
-        output.add(std::move(player));
-    }
-    // Compressing costs about as much as speaking: it gets a thread of its own.
-    std::optional<BackgroundSink> background;
-    if (!job.output.isEmpty() && file.kind != AudioFileKind::Wav)
-        background.emplace(output);
-    AudioSink &sink = background ? static_cast<AudioSink &>(*background) : output;
-    ProgressLine progress(stderr, !request.quiet);
-    const BookResult result =
-        book.run(sink, [&](const BookProgress &p) { progress.update(p.done, p.total, p.audio_seconds); });
-    progress.clear();
+// A WAV file holds at most 4 GiB: a text whose speech could pass it (or a part length that
+// could) is refused before anything is written. Empty, or why.
+QString wav_too_long(const SayRequest &request, const Job &job, const OutputSet::FileSpec &file, qint64 gbk_bytes)
+{
+    if (file.kind != AudioFileKind::Wav || job.output.isEmpty())
+        return {};
+    const qint64 bytes_per_second = file.format.bytes_per_second();
+    // The most one piece may add after a part has reached its length.
+    const double piece_most = kTextLimit * kSecondsPerByte * 2.0 * bytes_per_second;
+    const double expected = gbk_bytes * kSecondsPerByte * duration_factor(request.options.speed) * bytes_per_second;
+    const bool too_long =
+        request.split_minutes > 0 ? file.part_bytes + piece_most > WavStream::kMaxData : expected > WavStream::kMaxData;
+    if (!too_long)
+        return {};
+    return QStringLiteral("%1: the speech could pass a WAV file's 4 GiB limit; use --split-minutes (at most %2 "
+                          "minutes at this rate) or a compressed format such as .flac or .mp3")
+        .arg(job.name)
+        .arg(static_cast<qint64>((WavStream::kMaxData - piece_most) / bytes_per_second / 60));
+}
+
+// The exit code and message of a job that did not end Done.
+int book_failure(BookResult result, const SayRequest &request, const Job &job, const BookJob &book,
+                 const QString &sink_error = {})
+{
     switch (result) {
     case BookResult::Done:
+    case BookResult::Streamed:
         break;
     case BookResult::Interrupted:
         return fail(ExitCode::Interrupted, QStringLiteral("interrupted; nothing was written"));
     case BookResult::Unreadable:
-        return fail(ExitCode::UnreadableInput, book.message());
-    case BookResult::NotText:
         return fail(ExitCode::UnreadableInput,
-                    QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(job.name));
+                    book.message().isEmpty() ? QStringLiteral("cannot read %1").arg(job.name) : book.message());
+    case BookResult::NotText:
+        return fail(ExitCode::UnreadableInput, not_text(job.name));
     case BookResult::NothingToSay:
         return fail(ExitCode::NothingToSpeak, QStringLiteral("%1: nothing to speak").arg(job.name));
     case BookResult::EngineFailure:
@@ -204,11 +186,52 @@ int run_job(const SayRequest &request, const Job &job, const QByteArray &params,
                                    "--text-encoding GBK, GB18030 or UTF8")
                         .arg(job.name, QString::fromLatin1(request.options.text_encoding_text)));
     case BookResult::SinkFailure:
-        return fail(sink.error().contains(u"4 GiB") ? ExitCode::TooLong : ExitCode::UnwritableOutput, sink.error());
+        return fail(sink_error.contains(u"4 GiB") ? ExitCode::TooLong : ExitCode::UnwritableOutput, sink_error);
     }
+    return 0;
+}
+
+// Speaks one job into its output set; the exit code.
+int speak(const SayRequest &request, const Job &job, BookJob &book, const OutputSet::FileSpec &file)
+{
+    OutputSet output(file);
+    if (request.play) {
+        auto player = std::make_unique<PlayStream>(file.format, [] { return interrupt::requested(); });
+        if (!player->open())
+            return fail(ExitCode::NoSound, player->error());
+        output.add(std::move(player));
+    }
+    // Compressing costs about as much as speaking: it gets a thread of its own.
+    std::optional<BackgroundSink> background;
+    if (!file.path.isEmpty() && file.kind != AudioFileKind::Wav)
+        background.emplace(output);
+    AudioSink &sink = background ? static_cast<AudioSink &>(*background) : output;
+    ProgressLine progress(stderr, !request.quiet);
+    const BookResult result =
+        book.run(sink, [&](const BookProgress &p) { progress.update(p.done, p.total, p.audio_seconds); });
+    progress.clear();
+    if (result != BookResult::Done)
+        return book_failure(result, request, job, book, sink.error());
     if (!sink.finish())
         return fail(interrupt::requested() ? ExitCode::Interrupted : ExitCode::UnwritableOutput, sink.error());
     return 0;
+}
+
+int run_job(const SayRequest &request, const Job &job, const BookWorkers &workers, const PcmFormat &format)
+{
+    BookSource source = job.source;
+    source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
+    BookJob book(std::move(source), workers, kTextLimit, format.rate);
+    qint64 gbk_bytes = -1;
+    const BookResult loaded = book.load_input(&gbk_bytes);
+    if (loaded != BookResult::Done && loaded != BookResult::Streamed)
+        return book_failure(loaded, request, job, book);
+    OutputSet::FileSpec file;
+    if (const QString problem = file_spec(request, job, format, file); !problem.isEmpty())
+        return fail(ExitCode::BadOption, problem);
+    if (const QString problem = wav_too_long(request, job, file, gbk_bytes); !problem.isEmpty())
+        return fail(ExitCode::TooLong, problem);
+    return speak(request, job, book, file);
 }
 
 // The reading preview takes a text whole: it is for sentences, not books. Empty, or why the
@@ -226,7 +249,7 @@ QString whole_text(const BookSource &source, const QString &name, QByteArray &gb
         return QStringLiteral("cannot read %1: %2").arg(name, file.errorString());
     TextToGbk decoder(source.gbk ? TextToGbk::Encoding::Gbk : TextToGbk::Encoding::Undecided);
     if (!decoder.feed(file.readAll(), gbk_text) || !decoder.finish(gbk_text))
-        return QStringLiteral("%1 is not text (it has NUL bytes or control characters)").arg(name);
+        return not_text(name);
     return {};
 }
 
@@ -269,19 +292,22 @@ int run(const SayRequest &request)
     }
     // The audio comes as the session's audio format says.
     const PcmFormat format = PcmFormat::for_audio_format(request.options.audio_format_text);
+    // The workers load the library from where this process placed it, deploying nothing.
+    const BookWorkers workers{QCoreApplication::applicationFilePath(),
+                              batch_worker_arguments(engine.library_path(), params),
+                              worker_count(request.jobs, static_cast<int>(std::thread::hardware_concurrency()))};
     for (const Job &job : jobs) {
-        if (const int code = run_job(request, job, params, format); code != 0)
+        if (const int code = run_job(request, job, workers, format); code != 0)
             return code;
     }
     return 0;
 }
 
-int run_worker(const QByteArray &params)
+int run_worker(const QString &engine_library, const QByteArray &params)
 {
-    // The tool placed the libraries before it started its workers: this finds them there.
     TtsEngine engine(carried_engine_images(), LibraryFolders::for_program(QCoreApplication::applicationDirPath()));
-    engine.deploy();
-    return run_piece_worker(engine, params);
+    engine.use_library(engine_library);
+    return run_batch_worker(engine, params);
 }
 
 } // namespace
@@ -291,8 +317,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lumeno-say"));
     const QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (arguments.size() == 2 && arguments[0] == kWorkerFlag)
-        return run_worker(arguments[1].toLatin1());
+    if (arguments.size() == 3 && arguments[0] == QLatin1StringView(kBatchWorkerFlag))
+        return run_worker(arguments[1], arguments[2].toLatin1());
     interrupt::install();
     const ParseResult parsed = parse_say_arguments(arguments);
     if (parsed.error != ExitCode::Ok)

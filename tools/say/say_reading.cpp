@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "say_reading.h"
+#include "say/say_reading.h"
 
 #include "platform/gbk.h"
-#include "say_request.h"
+#include "say/say_request.h"
 
 #include <cstdio>
 

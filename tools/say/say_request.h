@@ -24,7 +24,7 @@ struct SayRequest {
     SynthesisOptions options; // what the window would send, voice id included
     QStringList texts;        // texts given on the command line, joined by spaces
     QStringList files;        // input files; "-" is standard input
-    QString output;           // WAV file; empty: none
+    QString output;           // the audio file, its kind by its suffix; empty: none
     QString output_dir;       // batch: folder for one WAV per input file
     int jobs = 0;             // worker processes; 0: one per processor
     int quality = -1;         // 0..10 for compressed outputs; -1: the format's default

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "say/piece_worker.h"
+#include "say/batch_worker.h"
 
 #include "engine/blocking_synthesis.h"
 #include "engine/tts_engine.h"
+#include "say/batch_protocol.h"
 #include "say/fd_io.h"
-#include "say/piece_protocol.h"
 
 #include <csignal>
 #include <sys/prctl.h>
@@ -15,8 +15,6 @@ namespace {
 
 // Without audio for this long the engine is taken as stuck (its own time-out is 10 s).
 constexpr int kNoAudioTimeoutMs = 15000;
-// The end frame of a piece whose speaking process died.
-constexpr qint32 kWorkerDied = -4;
 // Audio is passed on in blocks of this size (two seconds at 16 kHz), not as the engine hands
 // it out: a pipe write and a read for every quarter second cost more than the resampling.
 constexpr qsizetype kForwardBlock = 64 * 1024;
@@ -27,7 +25,7 @@ constexpr qsizetype kForwardBlock = 64 * 1024;
 {
     QByteArray block;
     const auto flush = [&block] {
-        const bool written = block.isEmpty() || fd_io::write_all(STDOUT_FILENO, piece_protocol::audio_frame(block));
+        const bool written = block.isEmpty() || fd_io::write_all(STDOUT_FILENO, batch_protocol::audio_frame(block));
         block.clear();
         return written;
     };
@@ -37,11 +35,11 @@ constexpr qsizetype kForwardBlock = 64 * 1024;
     };
     int result = engine.start_engine();
     bool told = true;
-    for (const QByteArray &piece : batch.split(piece_protocol::kPieceSeparator)) {
+    for (const QByteArray &piece : batch.split(batch_protocol::kPieceSeparator)) {
         if (result == 0)
             result = synthesize_blocking(engine, params, piece, kNoAudioTimeoutMs, forward).error;
         // The exit status carries only 8 bits; the end frame carries the whole result.
-        told = flush() && fd_io::write_all(STDOUT_FILENO, piece_protocol::end_frame(result));
+        told = flush() && fd_io::write_all(STDOUT_FILENO, batch_protocol::end_frame(result));
         if (result != 0 || !told)
             break;
     }
@@ -51,9 +49,14 @@ constexpr qsizetype kForwardBlock = 64 * 1024;
 
 } // namespace
 
-int run_piece_worker(TtsEngine &engine, const QByteArray &params)
+QStringList batch_worker_arguments(const QString &engine_library, const QByteArray &params)
 {
-    // Load (and if need be deploy) the library once, before any fork, so no child repeats it.
+    return {QString::fromLatin1(kBatchWorkerFlag), engine_library, QString::fromLatin1(params)};
+}
+
+int run_batch_worker(TtsEngine &engine, const QByteArray &params)
+{
+    // Load the library once, before any fork, so no child repeats it.
     engine.load_library();
     // The same for the user's readings: a reading of one character reads the file, and every
     // batch's process inherits what was read instead of reading and reporting it again.
@@ -62,19 +65,19 @@ int run_piece_worker(TtsEngine &engine, const QByteArray &params)
         unsigned int length = sizeof reading;
         preview(params.constData(), "\xd6\xd0", 2, reading, &length); // 中 in GBK
     }
-    QByteArray text;
-    while (piece_protocol::read_piece(STDIN_FILENO, text)) {
+    QByteArray batch;
+    while (batch_protocol::read_batch(STDIN_FILENO, batch)) {
         const pid_t child = fork();
         if (child == 0) {
             // Goes with its worker when the tool kills it (an interrupt).
             prctl(PR_SET_PDEATHSIG, SIGKILL);
-            speak_batch(engine, params, text);
+            speak_batch(engine, params, batch);
         }
         int status = 0;
         const bool spoken =
             child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        if (!spoken && !fd_io::write_all(STDOUT_FILENO, piece_protocol::end_frame(kWorkerDied)))
-            return 1;
+        if (!spoken)
+            return batch_protocol::kSpeakerDiedExit + (child > 0 && WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     }
     return 0;
 }

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "say/piece_protocol.h"
+#include "say/batch_protocol.h"
 
 #include "say/fd_io.h"
 
 #include <QtEndian>
 
-namespace piece_protocol {
+namespace batch_protocol {
 namespace {
 
 QByteArray framed(qint32 head, QByteArrayView body)
@@ -35,9 +35,9 @@ bool read_body(int fd, qint32 length, QByteArray &out)
 
 } // namespace
 
-QByteArray piece_frame(QByteArrayView text)
+QByteArray batch_frame(QByteArrayView pieces)
 {
-    return framed(static_cast<qint32>(text.size()), text);
+    return framed(static_cast<qint32>(pieces.size()), pieces);
 }
 
 QByteArray audio_frame(QByteArrayView audio)
@@ -53,10 +53,10 @@ QByteArray end_frame(qint32 result)
     return out;
 }
 
-bool read_piece(int fd, QByteArray &text)
+bool read_batch(int fd, QByteArray &pieces)
 {
     qint32 length = 0;
-    return read_number(fd, length) && read_body(fd, length, text);
+    return read_number(fd, length) && read_body(fd, length, pieces);
 }
 
 Reply read_reply(int fd, QByteArray &audio, qint32 &result)
@@ -69,4 +69,4 @@ Reply read_reply(int fd, QByteArray &audio, qint32 &result)
     return read_body(fd, length, audio) ? Reply::Audio : Reply::Broken;
 }
 
-} // namespace piece_protocol
+} // namespace batch_protocol
