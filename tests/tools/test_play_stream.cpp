@@ -63,7 +63,7 @@ void TestPlayStream::cleanup()
 
 void TestPlayStream::write_waitsWhileFourSecondsAreQueued()
 {
-    PlayStream player(kRate, [this] { return m_stop.load(); });
+    PlayStream player(PcmFormat{kRate}, [this] { return m_stop.load(); });
     QVERIFY(player.open());
     const QByteArray half_second(kSecond / 2, '\x10');
     // Eight half seconds fill the queue; the ninth may go only once the first has been heard.
@@ -86,7 +86,7 @@ void TestPlayStream::write_waitsWhileFourSecondsAreQueued()
 
 void TestPlayStream::stop_endsAWaitingWriteWithoutWriting()
 {
-    PlayStream player(kRate, [this] { return m_stop.load(); });
+    PlayStream player(PcmFormat{kRate}, [this] { return m_stop.load(); });
     QVERIFY(player.open());
     // Two seconds each: the queue is full, and stays full for two seconds.
     const QByteArray two_seconds(2 * kSecond, '\x10');
