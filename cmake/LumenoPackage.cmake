@@ -50,6 +50,11 @@ set(CPACK_COMPONENT_SPEECHD_DESCRIPTION "Speech Dispatcher module for the Lumeno
 Lets Speech Dispatcher, and with it screen readers and other programs, speak
 with the voices of the Lumeno text-to-speech tool.")
 set(CPACK_DEBIAN_SPEECHD_PACKAGE_DEPENDS "lumeno (= ${lumeno_deb_version}), speech-dispatcher")
+# The module's configuration is the administrator's to edit: dpkg keeps their changes.
+set(speechd_conffiles ${CMAKE_BINARY_DIR}/packaging/speechd/conffiles)
+file(WRITE ${speechd_conffiles} "${CMAKE_INSTALL_FULL_SYSCONFDIR}/speech-dispatcher/modules/lumeno.conf\n")
+set(CPACK_DEBIAN_SPEECHD_PACKAGE_CONTROL_EXTRA ${speechd_conffiles})
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # Every package carries the copyright file and the changelog in its own doc folder, where
 # dpkg and lintian look for them.
