@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char *kUsage = "Usage: lumeno [--help] [--version] [Qt options such as -platform NAME]\n"
                                "Opens the Lumeno text-to-speech window: type, paste or import a text, hear it\n"
-                               "and save the speech as a WAV file.\n"
+                               "and save the speech as a WAV, MP3, Ogg, Opus or FLAC file.\n"
                                "\n"
                                "  -h, --help   show this help and exit\n"
                                "  --version    show the version and exit\n"
