@@ -6,20 +6,6 @@
 
 namespace fd_io {
 
-bool write_all(int fd, QByteArrayView bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, static_cast<std::size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
 int write_all_or_reason(int fd, QByteArrayView bytes)
 {
     qsizetype done = 0;
@@ -32,6 +18,11 @@ int write_all_or_reason(int fd, QByteArrayView bytes)
         done += n;
     }
     return 0;
+}
+
+bool write_all(int fd, QByteArrayView bytes)
+{
+    return write_all_or_reason(fd, bytes) == 0;
 }
 
 qsizetype read_some(int fd, char *out, qsizetype max, bool stop_on_signal)
