@@ -8,6 +8,7 @@
 // mp3 <= 1.3 x wav; first block <= 100 ms.
 //   book_say_bench [CHARACTERS]   (default 100000; run from the build tree)
 
+#include "audio/wav_file.h"
 #include "engine/tts_engine.h"
 #include "say/batch_worker.h"
 #include "say/book_job.h"
@@ -97,7 +98,7 @@ double first_block_ms(const QString &tool, const QString &text_file)
         ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     };
     const QString engine = QFileInfo(tool).dir().filePath(QString::fromLatin1(kEngineLibrary));
-    BookJob job({text_file, {}, false}, {tool, batch_worker_arguments(engine, params), 2}, 2048, 16000);
+    BookJob job({text_file, {}, false}, {tool, batch_worker_arguments(engine, params), 2}, 2048, PcmFormat{16000});
     if (!player.open())
         return -1;
     // Stops the job at the first block: the rest would play in real time.
@@ -148,7 +149,8 @@ int main(int argc, char *argv[])
                          QStringLiteral("-f"), text, QStringLiteral("-o"), dir.filePath(QStringLiteral("book.mp3"))});
     rusage children{};
     getrusage(RUSAGE_CHILDREN, &children);
-    const double audio_s = static_cast<double>(QFileInfo(dir.filePath(QStringLiteral("book.wav"))).size() - 44) / 32000;
+    const qint64 wav_bytes = QFileInfo(dir.filePath(QStringLiteral("book.wav"))).size();
+    const double audio_s = static_cast<double>(wav_bytes - WavFile::kHeaderSize) / PcmFormat{16000}.bytes_per_second();
 
     std::printf("%-28s %9s %9s\n", "", "wall s", "peak MB");
     std::printf("%-28s %9.2f %9.1f\n", "espeak-ng --stdout > file", espeak.seconds, espeak.rss_kb / 1024.0);

@@ -255,24 +255,17 @@ void print_overhead(const char *what, const Summary &engine, const Summary &dire
                 goal ? (overhead <= 15.0 ? "   (goal <= 15 %: met)" : "   (goal <= 15 %: MISSED)") : "");
 }
 
-} // namespace
+// A text by name, in GBK (for the engine) and UTF-8 (for espeak-ng).
+using NamedText = std::pair<const char *, std::pair<std::string, std::string>>;
 
-int main(int argc, char **argv)
+// espeak-ng called directly, in a child of its own, reported through a pipe as raw Summary
+// values; fewer summaries than texts when it failed.
+std::vector<Summary> measure_direct(const speech::VoiceProfile &profile, const std::vector<NamedText> &texts,
+                                    int rounds)
 {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
-    speech::VoiceProfile profile;
-    if (!speech::voice_profile("xiaoyan", profile))
-        return 1;
-    const auto [long_gbk, long_utf8] = long_text();
-    const std::pair<const char *, std::pair<std::string, std::string>> texts[] = {
-        {"designed sentence", {designed_gbk, designed_utf8}},
-        {"2048-byte text", {long_gbk, long_utf8}},
-    };
-
-    // The direct runs in a child, reported through a pipe as raw Summary values.
     int channel[2];
     if (pipe(channel) != 0)
-        return 1;
+        return {};
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
@@ -294,9 +287,27 @@ int main(int argc, char **argv)
     Summary s;
     while (read(channel[0], &s, sizeof s) == sizeof s)
         direct.push_back(s);
+    close(channel[0]);
     int status = 0;
     waitpid(child, &status, 0);
-    if (direct.size() != 2) {
+    return direct;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    speech::VoiceProfile profile;
+    if (!speech::voice_profile("xiaoyan", profile))
+        return 1;
+    const auto [long_gbk, long_utf8] = long_text();
+    const std::vector<NamedText> texts = {
+        {"designed sentence", {designed_gbk, designed_utf8}},
+        {"2048-byte text", {long_gbk, long_utf8}},
+    };
+    const std::vector<Summary> direct = measure_direct(profile, texts, rounds);
+    if (direct.size() != texts.size()) {
         std::fprintf(stderr, "direct espeak-ng run failed\n");
         return 1;
     }

@@ -10,13 +10,11 @@
 #include "platform/sound_output_null.h"
 
 #include <QByteArray>
-#include <QtEndian>
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -26,25 +24,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Ten seconds of 16 kHz 16-bit mono, as a synthesis run produces it.
-QByteArray ten_second_wav()
+PcmAudio ten_seconds()
 {
-    const quint32 rate = 16000;
-    const QByteArray audio(static_cast<qsizetype>(rate) * 2 * 10, '\x11');
-    QByteArray wav(44, '\0');
-    char *h = wav.data();
-    std::memcpy(h, "RIFF", 4);
-    qToLittleEndian<quint32>(static_cast<quint32>(audio.size() + 36), h + 4);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    qToLittleEndian<quint32>(16, h + 16);
-    qToLittleEndian<quint16>(1, h + 20);
-    qToLittleEndian<quint16>(1, h + 22);
-    qToLittleEndian<quint32>(rate, h + 24);
-    qToLittleEndian<quint32>(rate * 2, h + 28);
-    qToLittleEndian<quint16>(2, h + 32);
-    qToLittleEndian<quint16>(16, h + 34);
-    std::memcpy(h + 36, "data", 4);
-    qToLittleEndian<quint32>(static_cast<quint32>(audio.size()), h + 40);
-    return wav + audio;
+    const PcmFormat format{16000};
+    return PcmAudio{format, QByteArray(static_cast<qsizetype>(format.bytes_per_second()) * 10, '\x11')};
 }
 
 class Watch final {
@@ -101,14 +84,14 @@ int main(int argc, char **argv)
     sound_output_select(SoundBackend::Null);
     Watch watch;
     sound_output_null_observe([&](const NullOutputEvent &event) { watch.note(event); });
-    const QByteArray wav = ten_second_wav();
+    const PcmAudio speech = ten_seconds();
 
     std::vector<double> start_ms;
     std::vector<double> stop_ms;
     for (int i = 0; i < rounds; ++i) {
         watch.arm();
         const auto play_called = Clock::now();
-        AudioPlayer::play(wav);
+        AudioPlayer::play(speech);
         start_ms.push_back(std::chrono::duration<double, std::milli>(watch.first_write() - play_called).count());
 
         const auto stop_called = Clock::now();

@@ -106,9 +106,21 @@ void MainWindow::build_controls()
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
+    m_controls.window = this;
+    build_text_group(client);
+    build_option_groups(client);
     Controls &c = m_controls;
-    c.window = this;
+    c.defaults = button(client, u"按钮_恢复默认", u"默认值", {400, 391, 64, 32});
+    c.start = button(client, u"按钮_开始合成", u"开始合成", {474, 367, 98, 56});
+    c.save = button(client, u"按钮_保存语音", u"保存语音", {583, 391, 64, 32});
+    build_status_bar();
+    c.dialog = new FileDialog(this);
+    setFixedSize(kClientWidth, kClientHeight);
+}
 
+void MainWindow::build_text_group(QWidget *client)
+{
+    Controls &c = m_controls;
     c.group_text = group(client, u"分组框4", u"输入文本", {8, 5, 376, 419});
     c.text = make<QPlainTextEdit>(c.group_text, u"编辑框_合成文本", 9, 20, 358, 365);
     c.text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -123,7 +135,11 @@ void MainWindow::build_controls()
     c.paste = button(c.group_text, u"按钮3", u"粘贴", {184, 389, 40, 25});
     c.import_txt = button(c.group_text, u"按钮1", u"导入TXT文本", {226, 389, 81, 25});
     c.stop = button(c.group_text, u"按钮2", u"停止播放", {311, 389, 56, 25});
+}
 
+void MainWindow::build_option_groups(QWidget *client)
+{
+    Controls &c = m_controls;
     QGroupBox *voice_group = group(client, u"分组框2", u"①发音人选择", {392, 5, 264, 99});
     label(voice_group, u"标签1", u"引擎类型：", {21, 32, 56, 15});
     c.engine_type = combo(voice_group, u"组合框_引擎类型", {83, 29, 161, 20});
@@ -151,11 +167,11 @@ void MainWindow::build_controls()
     c.audio_encoding = combo(advanced, u"组合框_音频编码", {67, 93, 61, 20});
     label(advanced, u"标签2", u"压缩等级：", {135, 96, 56, 13});
     c.compression = combo(advanced, u"组合框_压缩等级", {194, 93, 61, 20});
+}
 
-    c.defaults = button(client, u"按钮_恢复默认", u"默认值", {400, 391, 64, 32});
-    c.start = button(client, u"按钮_开始合成", u"开始合成", {474, 367, 98, 56});
-    c.save = button(client, u"按钮_保存语音", u"保存语音", {583, 391, 64, 32});
-
+void MainWindow::build_status_bar()
+{
+    Controls &c = m_controls;
     c.status_bar = new QStatusBar(this);
     c.status_bar->setObjectName(QStringLiteral("状态条1"));
     c.status_bar->setSizeGripEnabled(false);
@@ -168,10 +184,6 @@ void MainWindow::build_controls()
     c.address_panel = panel(c.status_bar, kWebAddress, 340, kClientWidth - 340);
     c.status_bar->installEventFilter(this);
     setStatusBar(c.status_bar);
-
-    c.dialog = new FileDialog(this);
-
-    setFixedSize(kClientWidth, kClientHeight);
 }
 
 void MainWindow::show_status(const QString &text)

@@ -59,6 +59,9 @@ protected:
 
 private:
     void build_controls();
+    void build_text_group(QWidget *client);
+    void build_option_groups(QWidget *client);
+    void build_status_bar();
     void wire_events();
 
     QByteArray m_version_text;

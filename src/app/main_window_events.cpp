@@ -38,7 +38,7 @@ void MainWindow::wire_events()
     connect(c.import_txt, &QPushButton::clicked, this, [&m] { m.text_panel.import_txt(); });
     connect(c.stop, &QPushButton::clicked, this, [] { AudioPlayer::stop_all(); });
     connect(c.start, &QPushButton::clicked, this, [&m] { m.run.start(); });
-    connect(c.save, &QPushButton::clicked, this, [&m, &c] { AudioExport::save_voice(m.run.last_wav(), *c.dialog); });
+    connect(c.save, &QPushButton::clicked, this, [&m, &c] { AudioExport::save_voice(m.run.last_speech(), *c.dialog); });
     connect(c.defaults, &QPushButton::clicked, this, [&m] { m.option_lists.restore_defaults(); });
     // Only a pick by the user rebuilds the dependent list: code that sets a selection
     // calls the rebuild itself.

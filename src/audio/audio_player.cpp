@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/audio_player.h"
 
-#include "audio/wav_reader.h"
 #include "platform/sound_output.h"
 
 #include <algorithm>
@@ -51,8 +50,8 @@ void join_all(std::vector<std::thread> &threads)
 // position; it is never taken together with the registry's lock.
 class Player final {
 public:
-    Player(QByteArrayView audio, bool loop)
-        : m_audio(audio.data(), audio.size())
+    Player(const QByteArray &audio, bool loop)
+        : m_audio(audio)
         , m_loop(loop)
         , m_memory(std::make_unique_for_overwrite<char[]>(std::size_t{kBlockCount} * kBlockSize))
     {
@@ -64,8 +63,9 @@ public:
     Player &operator=(const Player &) = delete;
 
     // Without a device the player still runs: nothing comes back, so the watchdog ends it.
-    bool open_output(QByteArrayView format)
+    bool open_output(const PcmFormat &pcm)
     {
+        const QByteArray format = pcm.format_block();
         unsigned devices = 0;
         if (sound_output_device_count(&devices) != SoundResult::Ok || devices == 0)
             return false;
@@ -192,10 +192,9 @@ private:
 
 } // namespace
 
-bool AudioPlayer::play(const QByteArray &wav, bool loop, bool *output_opened)
+bool AudioPlayer::play(const PcmAudio &audio, bool loop, bool *output_opened)
 {
-    const std::optional<WavParts> parts = read_wav_parts(wav);
-    if (!parts)
+    if (audio.bytes.isEmpty())
         return false;
 
     Registry &r = registry();
@@ -206,8 +205,8 @@ bool AudioPlayer::play(const QByteArray &wav, bool loop, bool *output_opened)
     }
     join_all(ended);
 
-    auto *player = new Player(parts->data, loop);
-    const bool opened = player->open_output(parts->format);
+    auto *player = new Player(audio.bytes, loop);
+    const bool opened = player->open_output(audio.format);
     if (output_opened != nullptr)
         *output_opened = opened;
     // The thread is started under the lock so that it cannot end, and leave the list, before

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/checked_sound_file.h"
 
+#include "platform/fd_io.h"
+
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 CheckedSoundFile::~CheckedSoundFile()
 {
@@ -13,9 +16,8 @@ CheckedSoundFile::~CheckedSoundFile()
         ::close(m_fd);
 }
 
-bool CheckedSoundFile::open(const QString &path, FileSync sync)
+bool CheckedSoundFile::open(const QString &path)
 {
-    m_sync = sync;
     // Read as well as written: encoders read back what they wrote to fill in their headers.
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_TRUNC | O_CLOEXEC);
     if (m_fd < 0)
@@ -31,14 +33,7 @@ SNDFILE *CheckedSoundFile::open_sound(SF_INFO &info)
 
 bool CheckedSoundFile::close()
 {
-    const int fd = m_fd;
-    m_fd = -1;
-    struct stat info {};
-    // A device or a pipe written directly has nothing to flush.
-    const bool flush =
-        m_sync == FileSync::Durable && fd >= 0 && m_error == 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (flush && ::fsync(fd) != 0)
-        m_error = errno;
+    const int fd = std::exchange(m_fd, -1);
     if (fd >= 0 && ::close(fd) != 0 && errno != EINTR && m_error == 0)
         m_error = errno;
     return m_error == 0;
@@ -64,18 +59,10 @@ sf_count_t CheckedSoundFile::read(void *data, sf_count_t count, void *self)
 sf_count_t CheckedSoundFile::write(const void *data, sf_count_t count, void *self)
 {
     auto *file = static_cast<CheckedSoundFile *>(self);
-    const char *bytes = static_cast<const char *>(data);
-    sf_count_t done = 0;
-    while (done < count && file->m_error == 0) {
-        const ssize_t n = ::write(file->m_fd, bytes + done, static_cast<std::size_t>(count - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            file->m_error = n < 0 ? errno : ENOSPC;
-        else
-            done += n;
-    }
-    return done;
+    // After a failure nothing more is written: the file is dropped anyway.
+    if (file->m_error == 0)
+        file->m_error = fd_io::write_all_or_reason(file->m_fd, QByteArrayView(static_cast<const char *>(data), count));
+    return file->m_error == 0 ? count : 0;
 }
 
 sf_count_t CheckedSoundFile::tell(void *self)

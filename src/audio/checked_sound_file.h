@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/file_replace.h"
-
 #include <QString>
 #include <sndfile.h>
 
@@ -16,8 +14,7 @@ public:
     CheckedSoundFile &operator=(const CheckedSoundFile &) = delete;
     ~CheckedSoundFile();
 
-    // Durable flushes the file to disk at the close, as replace_file does for what a user keeps.
-    bool open(const QString &path, FileSync sync = FileSync::Unflushed);
+    bool open(const QString &path);
     // An encoder writing through this file (null when libsndfile refuses the format).
     SNDFILE *open_sound(SF_INFO &info);
     // Closes the descriptor; false (with error() set) when the system reports a failure.
@@ -35,6 +32,5 @@ private:
 
     int m_fd = -1;
     int m_error = 0;
-    FileSync m_sync = FileSync::Unflushed;
     SF_VIRTUAL_IO m_calls{};
 };

@@ -3,6 +3,7 @@
 
 #include <QFileInfo>
 #include <QtEndian>
+#include <algorithm>
 #include <sndfile.h>
 #include <vector>
 
@@ -50,21 +51,27 @@ std::optional<AudioFileKind> audio_file_kind(const QString &path)
     return std::nullopt;
 }
 
-EncodedStream::EncodedStream(const QString &target, AudioFileKind kind, quint32 sample_rate, int quality, FileSync sync)
-    : m_pending(target)
+EncodedStream::EncodedStream(const QString &target, AudioFileKind kind, const PcmFormat &format, int quality,
+                             FileSync sync)
+    : m_pending(target, sync)
     , m_target(target)
+    , m_channels(std::max<int>(format.channels, 1))
 {
+    if (format.bits != 16) {
+        fail(QStringLiteral("cannot encode the audio for %1: %2-bit audio").arg(target).arg(format.bits));
+        return;
+    }
     if (m_pending.path().isEmpty()) {
         fail(m_pending.error(), m_pending.system_error());
         return;
     }
-    if (!m_io.open(m_pending.path(), sync)) {
+    if (!m_io.open(m_pending.path())) {
         fail(PendingFile::write_error(target, m_io.error()), m_io.error());
         return;
     }
     SF_INFO info{};
-    info.samplerate = static_cast<int>(sample_rate);
-    info.channels = 1;
+    info.samplerate = static_cast<int>(format.rate);
+    info.channels = format.channels;
     info.format = sndfile_format(kind);
     m_file = m_io.open_sound(info);
     if (m_file == nullptr) {
@@ -96,7 +103,8 @@ bool EncodedStream::write(QByteArrayView pcm)
     if (m_file == nullptr)
         return false;
     QByteArray bytes = m_odd + pcm.toByteArray();
-    const qsizetype count = bytes.size() / 2;
+    // Whole frames only: libsndfile takes as many samples as there are channels at a time.
+    const qsizetype count = bytes.size() / (2 * m_channels) * m_channels;
     m_odd = bytes.sliced(count * 2);
     std::vector<short> samples(static_cast<std::size_t>(count));
     for (qsizetype i = 0; i < count; ++i)

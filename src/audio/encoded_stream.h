@@ -3,7 +3,8 @@
 
 #include "audio/audio_sink.h"
 #include "audio/checked_sound_file.h"
-#include "audio/pending_file.h"
+#include "platform/pcm_format.h"
+#include "platform/pending_file.h"
 
 #include <QString>
 #include <optional>
@@ -16,9 +17,10 @@ std::optional<AudioFileKind> audio_file_kind(const QString &path);
 
 class EncodedStream final : public AudioSink {
 public:
+    // format: 16-bit linear PCM, any rate and channel count (anything else is refused).
     // quality: 0 (smallest) to 10 (best); -1 for the kind's speech default. Durable flushes
     // the new file to disk before it replaces the target.
-    EncodedStream(const QString &target, AudioFileKind kind, quint32 sample_rate, int quality,
+    EncodedStream(const QString &target, AudioFileKind kind, const PcmFormat &format, int quality,
                   FileSync sync = FileSync::Unflushed);
     ~EncodedStream() override;
 
@@ -30,5 +32,6 @@ private:
     QString m_target;
     CheckedSoundFile m_io;
     SNDFILE *m_file = nullptr;
-    QByteArray m_odd; // a byte of a sample whose other byte has not come yet
+    int m_channels;
+    QByteArray m_odd; // the bytes of a frame whose other bytes have not come yet
 };

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <alsa/asoundlib.h>
 #include <cerrno>
+#include <deque>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -84,88 +86,110 @@ private:
 
     void run() override
     {
-        std::deque<Written> queue; // not yet fully written to ALSA; the front may be partly
-        std::deque<Sent> sent;     // in ALSA's buffer, oldest first
-        std::size_t head_offset = 0;
-        bool paused = false;
-        bool broken = false;
         for (;;) {
-            const Taken taken = take(queue);
-            if (taken.requests & kPause) {
-                paused = true;
-                if (snd_pcm_state(m_pcm) == SND_PCM_STATE_RUNNING)
-                    snd_pcm_pause(m_pcm, 1);
-            }
-            if (taken.requests & (kReset | kClose)) {
-                snd_pcm_drop(m_pcm);
-                snd_pcm_prepare(m_pcm);
-                for (const Sent &s : sent)
-                    hand_back(s.block);
-                for (const Written &w : queue)
-                    hand_back(w.block);
-                sent.clear();
-                queue.clear();
-                head_offset = 0;
-                m_written = m_played = 0;
-                paused = false;
-                broken = false;
-            }
+            const Taken taken = take(m_queue);
+            if (taken.requests & kPause)
+                pause_device();
+            if (taken.requests & (kReset | kClose))
+                drop_everything();
             if (taken.requests != 0)
                 finish(taken);
             if (taken.requests & kClose)
                 return;
-            if (broken) {
+            if (m_broken) {
                 // Blocks stay out; whoever waits for them gives up on its own time.
                 wait(false, std::nullopt, false);
                 continue;
             }
-
-            retire(sent);
-            bool need_room = false;
-            bool keep_fed = false;
-            if (!paused && !queue.empty()) {
-                SoundBlock *block = queue.front().block;
-                const std::size_t frame = format().frame_bytes;
-                const std::size_t playable = block->size - block->size % frame;
-                if (head_offset < playable) {
-                    const snd_pcm_sframes_t n =
-                        snd_pcm_writei(m_pcm, block->data + head_offset, (playable - head_offset) / frame);
-                    if (n == -EAGAIN) {
-                        need_room = true;
-                    } else if (n < 0) {
-                        if (snd_pcm_recover(m_pcm, static_cast<int>(n), 1) < 0)
-                            broken = true;
-                        else
-                            m_played = m_written; // what was in the buffer is gone
-                        continue;
-                    } else {
-                        head_offset += static_cast<std::size_t>(n) * frame;
-                        m_written += static_cast<std::uint64_t>(n);
-                    }
-                }
-                if (head_offset >= playable) {
-                    sent.push_back({block, m_written});
-                    queue.pop_front();
-                    head_offset = 0;
-                    continue;
-                }
-                if (!need_room)
-                    continue;
-            } else if (!paused && !sent.empty()) {
-                const snd_pcm_state_t state = snd_pcm_state(m_pcm);
-                if (state == SND_PCM_STATE_PREPARED) {
-                    // Less than ALSA's start threshold was written and nothing more is coming.
-                    snd_pcm_start(m_pcm);
-                } else if (state == SND_PCM_STATE_RUNNING) {
-                    keep_fed = true;
-                    feed_silence();
-                }
-            }
+            retire();
+            const Step step = play_step();
+            if (step == Step::Again)
+                continue;
             std::optional<std::uint64_t> heard_frame;
-            if (!paused && !sent.empty())
-                heard_frame = sent.front().end_frame;
-            wait(need_room, heard_frame, keep_fed);
+            if (!m_paused && !m_sent.empty())
+                heard_frame = m_sent.front().end_frame;
+            wait(step == Step::NeedRoom, heard_frame, step == Step::KeepFed);
         }
+    }
+
+    // What the thread does after one step of playing: go round again at once, or wait for
+    // room in the device, for the silence it is fed to run low, or for anything else.
+    enum class Step { Again, NeedRoom, KeepFed, Idle };
+
+    void pause_device()
+    {
+        m_paused = true;
+        if (snd_pcm_state(m_pcm) == SND_PCM_STATE_RUNNING)
+            snd_pcm_pause(m_pcm, 1);
+    }
+
+    // Cuts the sound and hands every block back, heard or not.
+    void drop_everything()
+    {
+        snd_pcm_drop(m_pcm);
+        snd_pcm_prepare(m_pcm);
+        for (const Sent &s : m_sent)
+            hand_back(s.block);
+        for (const Written &w : m_queue)
+            hand_back(w.block);
+        m_sent.clear();
+        m_queue.clear();
+        m_head_offset = 0;
+        m_written = m_played = 0;
+        m_paused = false;
+        m_broken = false;
+    }
+
+    Step play_step()
+    {
+        if (m_paused)
+            return Step::Idle;
+        if (!m_queue.empty())
+            return write_head();
+        if (m_sent.empty())
+            return Step::Idle;
+        const snd_pcm_state_t state = snd_pcm_state(m_pcm);
+        if (state == SND_PCM_STATE_PREPARED) {
+            // Less than ALSA's start threshold was written and nothing more is coming.
+            snd_pcm_start(m_pcm);
+        } else if (state == SND_PCM_STATE_RUNNING) {
+            feed_silence();
+            return Step::KeepFed;
+        }
+        return Step::Idle;
+    }
+
+    // Writes what the device takes of the oldest block; a block wholly written moves on to
+    // wait there until it has been heard.
+    Step write_head()
+    {
+        SoundBlock *block = m_queue.front().block;
+        const std::size_t frame = format().frame_bytes;
+        const std::size_t playable = block->size - block->size % frame;
+        bool need_room = false;
+        if (m_head_offset < playable) {
+            const snd_pcm_sframes_t n =
+                snd_pcm_writei(m_pcm, block->data + m_head_offset, (playable - m_head_offset) / frame);
+            if (n == -EAGAIN) {
+                need_room = true;
+            } else if (n < 0) {
+                if (snd_pcm_recover(m_pcm, static_cast<int>(n), 1) < 0)
+                    m_broken = true;
+                else
+                    m_played = m_written; // what was in the buffer is gone
+                return Step::Again;
+            } else {
+                m_head_offset += static_cast<std::size_t>(n) * frame;
+                m_written += static_cast<std::uint64_t>(n);
+            }
+        }
+        if (m_head_offset >= playable) {
+            m_sent.push_back({block, m_written});
+            m_queue.pop_front();
+            m_head_offset = 0;
+            return Step::Again;
+        }
+        return need_room ? Step::NeedRoom : Step::Again;
     }
 
     // The last blocks are written but not yet heard. When ALSA's buffer runs dry, PulseAudio's
@@ -183,8 +207,9 @@ private:
     }
 
     // Hands back the blocks whose last frame has been heard.
-    void retire(std::deque<Sent> &sent)
+    void retire()
     {
+        std::deque<Sent> &sent = m_sent;
         if (sent.empty())
             return;
         const snd_pcm_state_t state = snd_pcm_state(m_pcm);
@@ -247,9 +272,14 @@ private:
     snd_pcm_uframes_t m_buffer_frames = 0;
     snd_pcm_uframes_t m_period_frames = 1;
     std::vector<char> m_silence; // one period
-    // Thread side only, counted since the last reset.
+    // Thread side only. Frames counted since the last reset:
     std::uint64_t m_written = 0;
     std::uint64_t m_played = 0;
+    std::deque<Written> m_queue; // not yet fully written to ALSA; the front may be partly
+    std::deque<Sent> m_sent;     // in ALSA's buffer, oldest first
+    std::size_t m_head_offset = 0;
+    bool m_paused = false;
+    bool m_broken = false;
 };
 
 } // namespace

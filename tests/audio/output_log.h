@@ -3,6 +3,7 @@
 
 // Records what the null sound output is asked to do, for tests and benchmarks.
 
+#include "platform/sound_output_backend.h"
 #include "platform/sound_output_null.h"
 
 #include <QByteArray>
@@ -23,6 +24,7 @@ public:
         QByteArray bytes; // Write: the block's bytes
         quint32 handed_back;
         std::chrono::steady_clock::time_point at;
+        SoundFormat format; // Open: what the output was opened for
     };
 
     OutputLog()
@@ -92,9 +94,11 @@ public:
 private:
     void record(const NullOutputEvent &event)
     {
-        Entry entry{event.kind, event.output, {}, event.handed_back, event.at};
+        Entry entry{event.kind, event.output, {}, event.handed_back, event.at, {}};
         if (event.kind == Kind::Write)
             entry.bytes = QByteArray(event.block->data, event.block->size);
+        if (event.kind == Kind::Open)
+            entry.format = event.output->format();
         {
             std::lock_guard lock(m_mutex);
             m_entries.append(entry);

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Sound really reaches a sound server: plays a known WAV through the ALSA sound output into a
+# Sound really reaches a sound server: plays a known sound through the ALSA sound output into a
 # private PulseAudio daemon with a null sink, records the sink's monitor with parec and checks
 # that what arrived has the level, pitch and length of what was played; then checks that
 # stop_all ends a long sound early.
-#   pulse_roundtrip.sh PATH_TO_play_wav      (KEEP_WORK=1 keeps the recordings)
+#   pulse_roundtrip.sh PATH_TO_play_pcm      (KEEP_WORK=1 keeps the recordings)
 set -euo pipefail
 
-play_wav=${1:?usage: pulse_roundtrip.sh PATH_TO_play_wav}
+play_pcm=${1:?usage: pulse_roundtrip.sh PATH_TO_play_pcm}
 for tool in pulseaudio pactl parec python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install_deps.sh installs it)"; exit 1; }
 done
@@ -34,16 +34,13 @@ start_private_pulse "$work" "$sink" "$rate"
 # first tens of milliseconds after waking before its monitor delivers anything; the silence
 # keeps that out of the measurement.
 python3 - "$work" "$rate" <<'PY'
-import math, struct, sys, wave
+import math, struct, sys
 folder, rate = sys.argv[1], int(sys.argv[2])
-for name, seconds in (("warm-up.wav", 0.0), ("short.wav", 2.0), ("long.wav", 10.0)):
+for name, seconds in (("warm-up.pcm", 0.0), ("short.pcm", 2.0), ("long.pcm", 10.0)):
     lead_in = b"\0\0" * int(rate * 0.3)
     tone = (int(16384 * math.sin(2 * math.pi * 440 * i / rate)) for i in range(int(rate * seconds)))
-    with wave.open(f"{folder}/{name}", "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(2)
-        w.setframerate(rate)
-        w.writeframes(lead_in + b"".join(struct.pack("<h", s) for s in tone))
+    with open(f"{folder}/{name}", "wb") as f:
+        f.write(lead_in + b"".join(struct.pack("<h", s) for s in tone))
 PY
 
 bytes_per_second=$((rate * 2))
@@ -89,14 +86,14 @@ stop_recorder() {
   recorder=
 }
 
-# Records the sink while play_wav runs with the given arguments; keeps play_wav's report. The
-# recording goes on for half a second of stream time after play_wav returns, so the sound's
+# Records the sink while play_pcm runs with the given arguments; keeps play_pcm's report. The
+# recording goes on for half a second of stream time after play_pcm returns, so the sound's
 # end, still in the server's buffers then, is heard.
 record() {
   local name=$1
   shift
   start_recorder "$work/$name.raw"
-  "$play_wav" "$@" | tee "$work/$name.report"
+  "$play_pcm" "$@" | tee "$work/$name.report"
   wait_for_size "$work/$name.raw" $(($(stat -c %s "$work/$name.raw") + bytes_per_second / 2))
   stop_recorder
 }
@@ -107,11 +104,11 @@ start_recorder "$work/keep-running.raw"
 keeper=$recorder
 recorder=
 # A freshly loaded null sink can take over a second to start its first stream.
-"$play_wav" "$work/warm-up.wav" >/dev/null
+"$play_pcm" "$work/warm-up.pcm" "$rate" >/dev/null
 echo "== whole sound"
-record short "$work/short.wav"
+record short "$work/short.pcm" "$rate"
 echo "== stopped 1 s after play"
-record long "$work/long.wav" --stop-after 1000
+record long "$work/long.pcm" "$rate" --stop-after 1000
 recorder=$keeper
 keeper=
 stop_recorder
@@ -133,7 +130,7 @@ def heard(name):
     pitch = sum(1 for a, b in zip(part, part[1:]) if a < 0 <= b) / seconds
     with open(f"{folder}/{name}.report") as f:
         took = int(f.read().split()[2])
-    print(f"{name}: tone heard for {seconds:.3f} s, rms {rms:.0f}, {pitch:.1f} Hz; play_wav took {took} ms")
+    print(f"{name}: tone heard for {seconds:.3f} s, rms {rms:.0f}, {pitch:.1f} Hz; play_pcm took {took} ms")
     return seconds, rms, pitch, took
 
 failures = []
@@ -153,7 +150,7 @@ if not 0.3 <= seconds <= 1.2:
 if abs(rms - expected_rms) > 0.05 * expected_rms:
     failures.append(f"stopped tone level {rms:.0f}, expected {expected_rms:.0f}")
 if took > 1500:
-    failures.append(f"play_wav ended {took} ms after play although stop_all came at 1000 ms")
+    failures.append(f"play_pcm ended {took} ms after play although stop_all came at 1000 ms")
 
 if failures:
     sys.exit("\n".join(failures))

@@ -86,7 +86,9 @@ private slots:
 private:
     QTemporaryDir m_dir;
     FileDialog m_dialog{nullptr};
-    const QByteArray m_wav = test_wav::wav(pattern(5000), 16000);
+    const PcmAudio m_speech{PcmFormat{16000}, pattern(5000)};
+    // What a saved WAV must hold, built without the program's own writer.
+    const QByteArray m_wav = test_wav::wav(m_speech.bytes, 16000);
 };
 
 void TestAudioExport::initTestCase()
@@ -112,7 +114,7 @@ void TestAudioExport::cleanup()
 void TestAudioExport::saveVoice_withNothingSynthesizedShowsMessageOnly()
 {
     FileDialog::answer_next(m_dir.filePath(QStringLiteral("never.wav")));
-    AudioExport::save_voice(QByteArray(), m_dialog);
+    AudioExport::save_voice(PcmAudio{}, m_dialog);
     QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("请先合成语音再进行导出！")});
     QCOMPARE(FileDialog::pending_answers(), 1);
     QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.wav"))));
@@ -123,7 +125,7 @@ void TestAudioExport::saveVoice_offersWavNameInSaveMode()
     // The text import leaves the shared dialog set up for opening text files.
     m_dialog.configure(FileDialog::Mode::Open, QStringLiteral("a.txt"), QStringLiteral("文本文档(*.txt)|*.txt"));
     FileDialog::answer_next(std::nullopt);
-    AudioExport::save_voice(m_wav, m_dialog);
+    AudioExport::save_voice(m_speech, m_dialog);
     QCOMPARE(m_dialog.objectName(), QStringLiteral("导出"));
     QCOMPARE(m_dialog.mode(), FileDialog::Mode::Save);
     QCOMPARE(m_dialog.initial_name(), QStringLiteral("合成语音.wav"));
@@ -143,7 +145,7 @@ void TestAudioExport::saveVoice_writesBufferByteForByte()
 {
     const QString path = m_dir.filePath(QStringLiteral("合成语音.wav"));
     FileDialog::answer_next(path);
-    AudioExport::save_voice(m_wav, m_dialog);
+    AudioExport::save_voice(m_speech, m_dialog);
     QCOMPARE(file_bytes::read(path), m_wav);
     QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("导出成功:") + QDir::toNativeSeparators(path)});
     // Only the file itself is left, nothing beside it.
@@ -155,7 +157,7 @@ void TestAudioExport::saveVoice_overLongerFileKeepsNewLength()
     const QString path = m_dir.filePath(QStringLiteral("longer.wav"));
     QVERIFY(file_bytes::write(path, QByteArray(3 * m_wav.size(), 'x')));
     FileDialog::answer_next(path);
-    AudioExport::save_voice(m_wav, m_dialog);
+    AudioExport::save_voice(m_speech, m_dialog);
     QCOMPARE(QFileInfo(path).size(), m_wav.size());
     QCOMPARE(file_bytes::read(path), m_wav);
 }
@@ -164,7 +166,7 @@ void TestAudioExport::saveVoice_cancelWritesAndShowsNothing()
 {
     const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
     FileDialog::answer_next(std::nullopt);
-    AudioExport::save_voice(m_wav, m_dialog);
+    AudioExport::save_voice(m_speech, m_dialog);
     QVERIFY(message_box::take_recorded().isEmpty());
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);
 }
@@ -173,7 +175,7 @@ void TestAudioExport::saveVoice_unwritablePathIsReported()
 {
     const QString path = m_dir.filePath(QStringLiteral("missing/folder/out.wav"));
     FileDialog::answer_next(path);
-    AudioExport::save_voice(m_wav, m_dialog);
+    AudioExport::save_voice(m_speech, m_dialog);
     QCOMPARE(message_box::take_recorded(),
              QStringList{QStringLiteral("导出失败：") + path + QStringLiteral("（没有那个文件或目录）")});
     QVERIFY(!QFile::exists(path));
@@ -185,7 +187,7 @@ void TestAudioExport::saveVoice_failedWriteKeepsEarlierFile()
     const QString path = dir.filePath(QStringLiteral("good.wav"));
     const QByteArray earlier = test_wav::wav(pattern(100, 3), 8000);
     QVERIFY(file_bytes::write(path, earlier));
-    const QByteArray larger = test_wav::wav(pattern(200000), 16000);
+    const PcmAudio larger{PcmFormat{16000}, pattern(200000)};
     {
         // The disk fills up part way through the write.
         FileSizeLimit limit(65536);
@@ -225,7 +227,7 @@ void TestAudioExport::saveVoice_extensionChoosesTheFileType()
     const QString path = dir.filePath(name);
     const QByteArray pcm = tone(4, rate);
     FileDialog::answer_next(path);
-    AudioExport::save_voice(test_wav::wav(pcm, rate), m_dialog);
+    AudioExport::save_voice(PcmAudio{PcmFormat{rate}, pcm}, m_dialog);
     QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("导出成功:") + QDir::toNativeSeparators(path)});
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
 
@@ -280,7 +282,7 @@ void TestAudioExport::saveVoice_failedEncodingKeepsEarlierFile()
         QVERIFY(file_bytes::write(path, earlier));
     if (failure == Failure::ReadOnly)
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    const QByteArray wav = test_wav::wav(tone(30, 16000), 16000);
+    const PcmAudio speech{PcmFormat{16000}, tone(30, 16000)};
     {
         std::optional<FileSizeLimit> limit;
         if (failure == Failure::FullDisk) {
@@ -288,7 +290,7 @@ void TestAudioExport::saveVoice_failedEncodingKeepsEarlierFile()
             QVERIFY(limit->active());
         }
         FileDialog::answer_next(path);
-        AudioExport::save_voice(wav, m_dialog);
+        AudioExport::save_voice(speech, m_dialog);
     }
     QCOMPARE(message_box::take_recorded(), QStringList{QStringLiteral("导出失败：") + path + u'（' + reason + u'）'});
     QCOMPARE(file_bytes::read(path), failure == Failure::MissingFolder ? QByteArray() : earlier);
@@ -300,12 +302,12 @@ void TestAudioExport::saveVoice_duringPlaybackLeavesItPlaying()
 {
     OutputLog log;
     // Ten seconds of sound.
-    QVERIFY(AudioPlayer::play(test_wav::wav(pattern(320000), 16000)));
+    QVERIFY(AudioPlayer::play(PcmAudio{PcmFormat{16000}, pattern(320000)}));
     QVERIFY(log.wait_for_count(OutputLog::Kind::Write, AudioPlayer::kBlockCount, 5000));
 
     const QString path = m_dir.filePath(QStringLiteral("while playing.wav"));
     FileDialog::answer_next(path);
-    AudioExport::save_voice(m_wav, m_dialog);
+    AudioExport::save_voice(m_speech, m_dialog);
     QCOMPARE(file_bytes::read(path), m_wav);
 
     QCOMPARE(AudioPlayer::live_count(), 1);

@@ -10,10 +10,7 @@
 #include <memory>
 
 using Kind = OutputLog::Kind;
-using test_wav::chunk;
-using test_wav::format_block;
 using test_wav::pattern;
-using test_wav::riff;
 
 namespace {
 
@@ -37,10 +34,9 @@ private slots:
     void play_writesAudioInOrderInFullBlocks();
     void play_queuesAllBlocksOfTheRingAtOnce();
     void play_withLoopStartsOverAtTheEnd();
-    void play_readsChunksWithinTheBytesGiven_data();
-    void play_readsChunksWithinTheBytesGiven();
-    void play_rejectsUnplayableBytes_data();
-    void play_rejectsUnplayableBytes();
+    void play_opensTheOutputInTheAudiosFormat_data();
+    void play_opensTheOutputInTheAudiosFormat();
+    void play_refusesEmptyAudio();
     void play_twoSoundsPlayAtOnce();
     void stopAll_cutsPlayingSoundAndAllowsNewOne();
     void stopAll_withNothingPlayingDoesNothing();
@@ -88,11 +84,11 @@ void TestAudioPlayer::play_writesAudioInOrderInFullBlocks()
     QFETCH(qsizetype, length);
     QFETCH(QList<qsizetype>, pieces);
     const QByteArray audio = pattern(length);
-    QByteArray wav = test_wav::wav(audio, kFastRate);
+    PcmAudio speech{PcmFormat{kFastRate}, audio};
 
-    QVERIFY(AudioPlayer::play(wav));
+    QVERIFY(AudioPlayer::play(speech));
     // The player works from its own copy.
-    wav.fill('\0');
+    speech.bytes.fill('\0');
 
     QVERIFY(AudioPlayer::wait_idle(5000));
     QCOMPARE(m_log->written_sizes(), pieces);
@@ -106,7 +102,7 @@ void TestAudioPlayer::play_writesAudioInOrderInFullBlocks()
 
 void TestAudioPlayer::play_queuesAllBlocksOfTheRingAtOnce()
 {
-    QVERIFY(AudioPlayer::play(test_wav::wav(pattern(25 * kBlock), kSlowRate)));
+    QVERIFY(AudioPlayer::play(PcmAudio{PcmFormat{kSlowRate}, pattern(25 * kBlock)}));
 
     QVERIFY(m_log->wait_for_count(Kind::Write, AudioPlayer::kBlockCount, 5000));
     QVERIFY(m_log->wait_for_count(Kind::Done, 1, 5000));
@@ -124,7 +120,7 @@ void TestAudioPlayer::play_queuesAllBlocksOfTheRingAtOnce()
 void TestAudioPlayer::play_withLoopStartsOverAtTheEnd()
 {
     const QByteArray audio = pattern(3 * kBlock / 2);
-    QVERIFY(AudioPlayer::play(test_wav::wav(audio, kFastRate), true));
+    QVERIFY(AudioPlayer::play(PcmAudio{PcmFormat{kFastRate}, audio}, true));
 
     QVERIFY(m_log->wait_for_count(Kind::Write, 7, 5000));
     AudioPlayer::stop_all();
@@ -136,67 +132,42 @@ void TestAudioPlayer::play_withLoopStartsOverAtTheEnd()
              (QList<qsizetype>{kBlock, kBlock / 2, kBlock, kBlock / 2, kBlock, kBlock / 2}));
 }
 
-void TestAudioPlayer::play_readsChunksWithinTheBytesGiven_data()
+void TestAudioPlayer::play_opensTheOutputInTheAudiosFormat_data()
 {
-    QTest::addColumn<QByteArray>("wav");
-    QTest::addColumn<QByteArray>("heard");
-
-    const QByteArray fmt = chunk("fmt ", format_block(kFastRate));
-    const QByteArray audio = pattern(20000);
-    QTest::newRow("exact sizes") << riff(fmt + chunk("data", audio)) << audio;
-    QTest::newRow("data size past the end") << riff(fmt + chunk("data", audio, 100000)) << audio;
-    QTest::newRow("RIFF size past the end") << riff(fmt + chunk("data", audio), 1000000) << audio;
-    QTest::newRow("other chunks first") << riff(chunk("LIST", pattern(10)) + fmt + chunk("fact", test_wav::le32(7))
-                                                + chunk("data", audio))
-                                        << audio;
-    QTest::newRow("odd chunk with pad byte")
-        << riff(chunk("note", pattern(5)) + QByteArray(1, '\0') + fmt + chunk("data", audio)) << audio;
-    QTest::newRow("data before fmt") << riff(chunk("data", audio) + fmt) << audio;
-    QTest::newRow("odd audio length") << riff(fmt + chunk("data", audio.left(1001))) << audio.left(1001);
+    QTest::addColumn<quint32>("rate");
+    QTest::addColumn<quint16>("channels");
+    QTest::addColumn<quint16>("bits");
+    QTest::newRow("engine's 16 kHz") << 16000u << quint16(1) << quint16(16);
+    QTest::newRow("8 kHz") << 8000u << quint16(1) << quint16(16);
+    QTest::newRow("stereo 8-bit") << 22050u << quint16(2) << quint16(8);
 }
 
-void TestAudioPlayer::play_readsChunksWithinTheBytesGiven()
+void TestAudioPlayer::play_opensTheOutputInTheAudiosFormat()
 {
-    QFETCH(QByteArray, wav);
-    QFETCH(QByteArray, heard);
-    QVERIFY(AudioPlayer::play(wav));
+    QFETCH(quint32, rate);
+    QFETCH(quint16, channels);
+    QFETCH(quint16, bits);
+    const PcmFormat format{rate, channels, bits};
+    QVERIFY(AudioPlayer::play(PcmAudio{format, pattern(100)}));
     QVERIFY(AudioPlayer::wait_idle(5000));
-    QCOMPARE(m_log->written_bytes(), heard);
+    QCOMPARE(m_log->of(Kind::Open).size(), 1);
+    const SoundFormat opened = m_log->of(Kind::Open).constFirst().format;
+    QCOMPARE(opened.rate, rate);
+    QCOMPARE(opened.channels, unsigned{channels});
+    QCOMPARE(opened.frame_bytes, unsigned{format.frame_bytes()});
 }
 
-void TestAudioPlayer::play_rejectsUnplayableBytes_data()
+void TestAudioPlayer::play_refusesEmptyAudio()
 {
-    QTest::addColumn<QByteArray>("wav");
-
-    const QByteArray fmt = chunk("fmt ", format_block(16000));
-    const QByteArray good = riff(fmt + chunk("data", pattern(100)));
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("35 bytes") << good.left(35);
-    QTest::newRow("not RIFF") << QByteArray("RIFX") + good.mid(4);
-    QTest::newRow("not WAVE") << good.left(8) + "AVI " + good.mid(12);
-    QTest::newRow("no fmt chunk") << riff(chunk("LIST", pattern(20)) + chunk("data", pattern(100)));
-    QTest::newRow("no data chunk") << riff(fmt + chunk("LIST", pattern(100)));
-    QTest::newRow("data size 0") << riff(fmt + chunk("data", QByteArray()) + pattern(100));
-    QTest::newRow("data header only") << riff(fmt + chunk("data", QByteArray(), 100));
-    // A chunk claiming more than is there hides what follows it.
-    QTest::newRow("chunk jumps past the end")
-        << riff(chunk("LIST", pattern(8), 5000) + fmt + chunk("data", pattern(100)));
-    // The walk ends where the RIFF size says, before the data chunk.
-    QTest::newRow("data beyond RIFF size") << riff(fmt + chunk("data", pattern(100)), quint32(fmt.size() - 4));
-}
-
-void TestAudioPlayer::play_rejectsUnplayableBytes()
-{
-    QFETCH(QByteArray, wav);
-    QVERIFY(!AudioPlayer::play(wav));
+    QVERIFY(!AudioPlayer::play(PcmAudio{PcmFormat{}, QByteArray()}));
     QCOMPARE(AudioPlayer::live_count(), 0);
     QVERIFY(m_log->entries().isEmpty());
 }
 
 void TestAudioPlayer::play_twoSoundsPlayAtOnce()
 {
-    QVERIFY(AudioPlayer::play(test_wav::wav(pattern(3 * kBlock, 1), kSlowRate)));
-    QVERIFY(AudioPlayer::play(test_wav::wav(pattern(3 * kBlock, 2), kSlowRate)));
+    QVERIFY(AudioPlayer::play(PcmAudio{PcmFormat{kSlowRate}, pattern(3 * kBlock, 1)}));
+    QVERIFY(AudioPlayer::play(PcmAudio{PcmFormat{kSlowRate}, pattern(3 * kBlock, 2)}));
     QCOMPARE(AudioPlayer::live_count(), 2);
 
     QVERIFY(m_log->wait_for_count(Kind::Write, 6, 5000));
@@ -212,7 +183,7 @@ void TestAudioPlayer::play_twoSoundsPlayAtOnce()
 void TestAudioPlayer::stopAll_cutsPlayingSoundAndAllowsNewOne()
 {
     // Ten seconds of sound: 21 blocks at 16 kHz.
-    QVERIFY(AudioPlayer::play(test_wav::wav(pattern(320000), 16000)));
+    QVERIFY(AudioPlayer::play(PcmAudio{PcmFormat{16000}, pattern(320000)}));
     QVERIFY(m_log->wait_for_count(Kind::Write, AudioPlayer::kBlockCount, 5000));
 
     const auto asked = std::chrono::steady_clock::now();
@@ -234,14 +205,14 @@ void TestAudioPlayer::stopAll_cutsPlayingSoundAndAllowsNewOne()
 
     // A new sound starts right after the stop.
     m_log->clear();
-    QVERIFY(AudioPlayer::play(test_wav::wav(pattern(1000), kFastRate)));
+    QVERIFY(AudioPlayer::play(PcmAudio{PcmFormat{kFastRate}, pattern(1000)}));
     QVERIFY(AudioPlayer::wait_idle(5000));
     QCOMPARE(m_log->written_bytes(), pattern(1000));
 }
 
 void TestAudioPlayer::stopAll_withNothingPlayingDoesNothing()
 {
-    QVERIFY(AudioPlayer::play(test_wav::wav(pattern(100), kFastRate)));
+    QVERIFY(AudioPlayer::play(PcmAudio{PcmFormat{kFastRate}, pattern(100)}));
     QVERIFY(AudioPlayer::wait_idle(5000));
     m_log->clear();
 
@@ -256,10 +227,10 @@ void TestAudioPlayer::play_withoutDeviceEndsAfterWatchdog()
     QElapsedTimer timer;
     timer.start();
     sound_output_null_set_device_count(0);
-    QVERIFY(AudioPlayer::play(test_wav::wav(pattern(3 * kBlock), 16000)));
+    QVERIFY(AudioPlayer::play(PcmAudio{PcmFormat{16000}, pattern(3 * kBlock)}));
     sound_output_null_set_device_count(1);
     sound_output_null_set_open_fails(true);
-    QVERIFY(AudioPlayer::play(test_wav::wav(pattern(30 * kBlock), 16000), true));
+    QVERIFY(AudioPlayer::play(PcmAudio{PcmFormat{16000}, pattern(30 * kBlock)}, true));
     QCOMPARE(AudioPlayer::live_count(), 2);
 
     QVERIFY(!AudioPlayer::wait_idle(AudioPlayer::kWatchdogMs - 500));

@@ -5,11 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(FileSync)
@@ -25,6 +27,9 @@ private slots:
     void replace_failsInMissingFolder();
     void replace_writesIntoNodesAndNeverReplacesThem_data();
     void replace_writesIntoNodesAndNeverReplacesThem();
+    void replace_keepsPermissionsAndLinks();
+    void replace_refusesTargetsNotToBeWritten_data();
+    void replace_refusesTargetsNotToBeWritten();
 };
 
 void TestFileReplace::replace_writesNewAndShorterContent_data()
@@ -132,6 +137,71 @@ void TestFileReplace::replace_writesIntoNodesAndNeverReplacesThem()
         ::close(reader);
         QCOMPARE(QByteArray(got, static_cast<int>(qMax<ssize_t>(n, 0))), QByteArray("speech"));
     }
+}
+
+void TestFileReplace::replace_keepsPermissionsAndLinks()
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath(QStringLiteral("settings"));
+    const QString link = dir.filePath(QStringLiteral("link"));
+    QVERIFY(file_bytes::write(real, "old"));
+    QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0600), 0);
+    QVERIFY(QFile::link(real, link));
+
+    QVERIFY(replace_file(link, "new"));
+
+    QCOMPARE(file_bytes::read(real), QByteArray("new"));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), real);
+    struct stat written {};
+    QCOMPARE(::stat(QFile::encodeName(real).constData(), &written), 0);
+    QCOMPARE(written.st_mode & 0777, mode_t(0600));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             (QStringList{QStringLiteral("link"), QStringLiteral("settings")}));
+}
+
+void TestFileReplace::replace_refusesTargetsNotToBeWritten_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("as_nobody");
+    // Without any write permission the file is read-only on purpose, even for root.
+    QTest::newRow("read-only") << 0444 << false;
+    QTest::newRow("another user's") << 0644 << true;
+}
+
+void TestFileReplace::replace_refusesTargetsNotToBeWritten()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, as_nobody);
+    if (as_nobody && ::geteuid() != 0)
+        QSKIP("taking another user's identity needs root");
+    QTemporaryDir dir;
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const QString path = dir.filePath(QStringLiteral("f"));
+    QVERIFY(file_bytes::write(path, "kept"));
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)), 0);
+
+    bool replaced = true;
+    int reason = 0;
+    if (as_nobody) {
+        // In a child: a thread of the test runner must not keep another identity.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const bool ok =
+                ::setgid(65534) == 0 && ::setuid(65534) == 0 && !replace_file(path, "new") && errno == EACCES;
+            ::_exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        replaced = !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        reason = EACCES;
+    } else {
+        replaced = replace_file(path, "new");
+        reason = errno;
+    }
+    QVERIFY(!replaced);
+    QCOMPARE(reason, EACCES);
+    QCOMPARE(file_bytes::read(path), QByteArray("kept"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("f")});
 }
 
 QTEST_GUILESS_MAIN(TestFileReplace)

@@ -370,7 +370,7 @@ void TestLumenoSay::progress_countsTheCharactersSpokenUpToTheEnd()
     BookJob book({path(QStringLiteral("book.txt")), {}, false, false},
                  {path(QStringLiteral("lumeno-say")),
                   batch_worker_arguments(path(QStringLiteral("libmsc.so")), params.toLatin1()), 2},
-                 2048, 16000);
+                 2048, PcmFormat{16000});
     qint64 bytes = 0;
     QCOMPARE(book.load_input(&bytes), BookResult::Done);
     CountingSink sink;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "say/batch_protocol.h"
 
-#include "say/fd_io.h"
+#include "platform/fd_io.h"
 
 #include <QtEndian>
 

@@ -3,8 +3,8 @@
 
 #include "engine/blocking_synthesis.h"
 #include "engine/tts_engine.h"
+#include "platform/fd_io.h"
 #include "say/batch_protocol.h"
-#include "say/fd_io.h"
 
 #include <csignal>
 #include <sys/prctl.h>

@@ -2,9 +2,9 @@
 #include "say/book_job.h"
 
 #include "engine/blocking_synthesis.h"
+#include "platform/fd_io.h"
 #include "platform/gbk.h"
 #include "say/batch_protocol.h"
-#include "say/fd_io.h"
 #include "say/interrupt.h"
 #include "say/spoken_characters.h"
 #include "say/worker_pool.h"
@@ -227,11 +227,11 @@ struct BookJob::Flight {
     qint64 audio_bytes = 0;
 };
 
-BookJob::BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, quint32 sample_rate)
+BookJob::BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, const PcmFormat &format)
     : m_source(std::move(source))
     , m_workers(std::move(workers))
     , m_piece_limit(piece_limit)
-    , m_rate(sample_rate)
+    , m_format(format)
 {
 }
 
@@ -296,7 +296,7 @@ BookResult BookJob::run(AudioSink &sink, const std::function<void(const BookProg
     flight.held.emplace(flight.pool);
     const auto report = [&](qint64 spoken) {
         if (progress)
-            progress({spoken, total, static_cast<double>(flight.audio_bytes) / (m_rate * 2.0)});
+            progress({spoken, total, static_cast<double>(flight.audio_bytes) / m_format.bytes_per_second()});
     };
     for (;;) {
         std::optional<BookResult> ended = send_batches(flight);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "audio/audio_sink.h"
+#include "platform/pcm_format.h"
 
 #include <QByteArray>
 #include <QString>
@@ -56,7 +57,7 @@ struct BookProgress {
 
 class BookJob final {
 public:
-    BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, quint32 sample_rate);
+    BookJob(BookSource source, BookWorkers workers, qsizetype piece_limit, const PcmFormat &format);
     ~BookJob();
     BookJob(const BookJob &) = delete;
     BookJob &operator=(const BookJob &) = delete;
@@ -87,7 +88,7 @@ private:
     BookSource m_source;
     BookWorkers m_workers;
     qsizetype m_piece_limit;
-    quint32 m_rate;
+    PcmFormat m_format; // of the audio the workers send
     QString m_message;
     bool m_loaded = false;      // load_input read the file: m_source.text holds it
     qint64 m_spoken_total = -1; // spoken characters of the text, counted by load_input

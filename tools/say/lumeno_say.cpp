@@ -221,7 +221,7 @@ int run_job(const SayRequest &request, const Job &job, const BookWorkers &worker
 {
     BookSource source = job.source;
     source.ssml = SessionParams::text_type_word(request.options.text_type) == "ssml";
-    BookJob book(std::move(source), workers, kTextLimit, format.rate);
+    BookJob book(std::move(source), workers, kTextLimit, format);
     qint64 gbk_bytes = -1;
     const BookResult loaded = book.load_input(&gbk_bytes);
     if (loaded != BookResult::Done && loaded != BookResult::Streamed)

@@ -30,7 +30,7 @@ bool OutputSet::open_part()
     if (m_spec.kind == AudioFileKind::Wav)
         m_part = std::make_unique<WavStream>(path, m_spec.format);
     else
-        m_part = std::make_unique<EncodedStream>(path, m_spec.kind, m_spec.format.rate, m_spec.quality);
+        m_part = std::make_unique<EncodedStream>(path, m_spec.kind, m_spec.format, m_spec.quality);
     m_part_audio = 0;
     return m_part->error().isEmpty() || fail(m_part->error());
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "say/wav_stream.h"
 
-#include "audio/wav_builder.h"
-#include "say/fd_io.h"
+#include "audio/wav_file.h"
+#include "platform/fd_io.h"
 
 #include <QFile>
 #include <cerrno>
@@ -11,7 +11,9 @@
 #include <unistd.h>
 
 WavStream::WavStream(const QString &target, const PcmFormat &format, qint64 max_data)
-    : m_pending(target)
+    // Like any tool writing a file, it leaves the flush to disk to the system: a book's WAV
+    // is hundreds of megabytes, and waiting for it would add seconds to every run.
+    : m_pending(target, FileSync::Unflushed)
     , m_target(target)
     , m_format(format)
     , m_max_data(max_data)
@@ -27,7 +29,7 @@ WavStream::WavStream(const QString &target, const PcmFormat &format, qint64 max_
     }
     struct stat info {};
     m_sequential = ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode);
-    m_open = !failed_with(fd_io::write_all_or_reason(m_fd, WavBuilder::header(m_format, 0)));
+    m_open = !failed_with(fd_io::write_all_or_reason(m_fd, WavFile::header(m_format, 0)));
 }
 
 WavStream::~WavStream()
@@ -63,7 +65,7 @@ bool WavStream::finish()
         return false;
     m_open = false;
     if (!m_sequential) {
-        const QByteArray sized = WavBuilder::header(m_format, static_cast<quint32>(m_data));
+        const QByteArray sized = WavFile::header(m_format, static_cast<quint32>(m_data));
         if (::lseek(m_fd, 0, SEEK_SET) != 0)
             return !failed_with(errno);
         if (failed_with(fd_io::write_all_or_reason(m_fd, sized)))

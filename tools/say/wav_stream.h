@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/pcm_format.h"
 #include "audio/audio_sink.h"
-#include "audio/pending_file.h"
+#include "platform/pcm_format.h"
+#include "platform/pending_file.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "say/worker_pool.h"
 
+#include "platform/fd_io.h"
 #include "say/batch_protocol.h"
-#include "say/fd_io.h"
 
 #include <cerrno>
 #include <csignal>

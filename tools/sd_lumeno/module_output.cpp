@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "module_output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -39,10 +40,10 @@ void ModuleOutput::close_audio()
     m_open = 0;
 }
 
-bool ModuleOutput::audio(std::uint64_t token, QByteArrayView pcm, int sample_rate)
+bool ModuleOutput::audio(std::uint64_t token, QByteArrayView pcm, const PcmFormat &format)
 {
     for (qsizetype at = 0; at < pcm.size(); at += kMaxBlock) {
-        const QByteArray block = audio_block(pcm.sliced(at, std::min(kMaxBlock, pcm.size() - at)), sample_rate);
+        const QByteArray block = audio_block(pcm.sliced(at, std::min(kMaxBlock, pcm.size() - at)), format);
         const std::lock_guard lock(m_mutex);
         if (token == 0 || token != m_open || !write_all(block))
             return false;
@@ -56,13 +57,16 @@ bool ModuleOutput::broken() const
     return m_broken;
 }
 
-QByteArray ModuleOutput::audio_block(QByteArrayView pcm, int sample_rate)
+QByteArray ModuleOutput::audio_block(QByteArrayView pcm, const PcmFormat &format)
 {
     constexpr char kEscape = 0x7D;
     constexpr char kFlip = 0x20;
-    const qsizetype whole = pcm.size() & ~qsizetype{1};
-    QByteArray block = "705-bits=16\n705-num_channels=1\n705-sample_rate=" + QByteArray::number(sample_rate)
-                       + "\n705-num_samples=" + QByteArray::number(whole / 2) + "\n705-big_endian=0\n705-AUDIO";
+    // Whole frames only; num_samples counts frames.
+    const qsizetype frame = std::max<qsizetype>(format.frame_bytes(), 1);
+    const qsizetype whole = pcm.size() / frame * frame;
+    QByteArray block = "705-bits=" + QByteArray::number(format.bits) + "\n705-num_channels="
+                       + QByteArray::number(format.channels) + "\n705-sample_rate=" + QByteArray::number(format.rate)
+                       + "\n705-num_samples=" + QByteArray::number(whole / frame) + "\n705-big_endian=0\n705-AUDIO";
     block += '\0';
     block.reserve(block.size() + whole + whole / 64 + 12);
     for (qsizetype i = 0; i < whole; ++i) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/pcm_format.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <cstdint>
@@ -20,9 +22,9 @@ public:
     // Opens the gate for a new utterance; its token lets that utterance's audio through.
     std::uint64_t open_audio();
     void close_audio();
-    // Writes one block of 16-bit mono PCM when the gate is still open for this token.
+    // Writes the linear PCM, little-endian, in blocks when the gate is still open for this token.
     // False when the gate is closed or the server is gone.
-    bool audio(std::uint64_t token, QByteArrayView pcm, int sample_rate);
+    bool audio(std::uint64_t token, QByteArrayView pcm, const PcmFormat &format);
 
     // The server has closed its end.
     bool broken() const;
@@ -34,7 +36,7 @@ public:
     // The block that carries PCM to the server: a header of 705- lines, the samples with line
     // feeds and the escape byte 0x7D escaped (0x7D, then the byte with bit 5 inverted), and
     // the closing line.
-    static QByteArray audio_block(QByteArrayView pcm, int sample_rate);
+    static QByteArray audio_block(QByteArrayView pcm, const PcmFormat &format);
 
 private:
     bool write_all(QByteArrayView bytes);

@@ -115,7 +115,7 @@ Speaker::Ending Speaker::speak_job(const Job &job)
 {
     std::unique_ptr<PlayStream> sound;
     if (m_route == Route::SoundOutput) {
-        sound = std::make_unique<PlayStream>(PcmFormat{SpeechSettings::kSampleRate}, [this] { return m_stop.load(); });
+        sound = std::make_unique<PlayStream>(SpeechSettings::kAudioFormat, [this] { return m_stop.load(); });
         if (!sound->open()) {
             std::fprintf(stderr, "sd_lumeno: %s\n", qPrintable(sound->error()));
             return Ending::Stopped;
@@ -201,7 +201,7 @@ bool Speaker::hand_on(const Job &job, AudioSink *sound, QByteArrayView pcm)
 {
     if (m_stop)
         return false;
-    return sound != nullptr ? sound->write(pcm) : m_output.audio(job.token, pcm, SpeechSettings::kSampleRate);
+    return sound != nullptr ? sound->write(pcm) : m_output.audio(job.token, pcm, SpeechSettings::kAudioFormat);
 }
 
 bool Speaker::speak_piece(const QByteArray &piece, const Job &job, AudioSink *sound)

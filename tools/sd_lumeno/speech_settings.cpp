@@ -77,7 +77,7 @@ QByteArray SpeechSettings::voice() const
 QByteArray SpeechSettings::session_params() const
 {
     // GB18030 is what the module hands over: every character Speech Dispatcher sends survives.
-    return "ssm=1,vcn=" + voice() + ",spd=" + QByteArray::number(engine_scale(m_rate))
-           + ",vol=" + QByteArray::number(engine_scale(m_volume))
-           + ",ttp=ssml,tte=GB18030,bgs=0,aue=raw,auf=audio/L16;rate=" + QByteArray::number(kSampleRate) + ",rdn=0";
+    return "ssm=1,vcn=" + voice() + ",spd=" + QByteArray::number(engine_scale(m_rate)) + ",vol="
+           + QByteArray::number(engine_scale(m_volume)) + ",ttp=ssml,tte=GB18030,bgs=0,aue=raw,auf=audio/L16;rate="
+           + QByteArray::number(kAudioFormat.rate) + ",rdn=0";
 }

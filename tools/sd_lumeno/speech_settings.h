@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/pcm_format.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -27,7 +29,8 @@ public:
     // -100..100 onto the engine's 0..100 (0 is the voice's own speed or level, 50).
     static int engine_scale(int value) { return (value + 100) / 2; }
 
-    static constexpr int kSampleRate = 16000;
+    // The audio every session asks the engine for (and so what it hands on).
+    static constexpr PcmFormat kAudioFormat{16000, 1, 16};
 
 private:
     int m_rate = 0;

@@ -5,11 +5,10 @@
 #include "app/dialogs/message_box.h"
 #include "app/dialogs/system_error.h"
 #include "audio/encoded_stream.h"
-#include "audio/wav_reader.h"
+#include "audio/wav_file.h"
 #include "platform/file_replace.h"
 
 #include <QDir>
-#include <QtEndian>
 #include <cerrno>
 
 namespace {
@@ -18,50 +17,33 @@ namespace {
 const QString kFilters = QStringLiteral("文本文档(*.wav)|*.wav|MP3 音频(*.mp3)|*.mp3|Ogg Vorbis 音频(*.ogg)|*.ogg|"
                                         "Opus 音频(*.opus)|*.opus|FLAC 音频(*.flac)|*.flac");
 
-// The rate of a synthesis' WAV image, whose format is always 16-bit mono PCM (WavBuilder);
-// nothing for any other format, which the encoders are not given.
-std::optional<quint32> pcm16_mono_rate(QByteArrayView format)
-{
-    if (format.size() < 16)
-        return std::nullopt;
-    const auto field = [format](qsizetype at) { return qFromLittleEndian<quint16>(format.data() + at); };
-    if (field(0) != 1 || field(2) != 1 || field(14) != 16)
-        return std::nullopt;
-    return qFromLittleEndian<quint32>(format.data() + 4);
-}
-
 // Encodes the speech into a compressed file that replaces path only once it is complete.
 // Nothing when that worked, else why not, in the window's words.
-std::optional<QString> write_encoded(const QString &path, AudioFileKind kind, const QByteArray &wav)
+std::optional<QString> write_encoded(const QString &path, AudioFileKind kind, const PcmAudio &speech)
 {
-    const QString encoder_failed = QStringLiteral("音频编码失败");
-    const std::optional<WavParts> parts = read_wav_parts(wav);
-    const std::optional<quint32> rate = parts ? pcm16_mono_rate(parts->format) : std::nullopt;
-    if (!rate)
-        return encoder_failed;
-    EncodedStream stream(path, kind, *rate, -1, FileSync::Durable);
-    if (stream.write(parts->data) && stream.finish())
+    EncodedStream stream(path, kind, speech.format, -1, FileSync::Durable);
+    if (stream.write(speech.bytes) && stream.finish())
         return std::nullopt;
-    return stream.system_error() != 0 ? system_error_text(stream.system_error()) : encoder_failed;
+    return stream.system_error() != 0 ? system_error_text(stream.system_error()) : QStringLiteral("音频编码失败");
 }
 
-std::optional<QString> write_file(const QString &path, const QByteArray &wav)
+std::optional<QString> write_file(const QString &path, const PcmAudio &speech)
 {
     const std::optional<AudioFileKind> kind = audio_file_kind(path);
     // Any name that asks for no compressed kind gets the WAV, as before there were others.
     if (kind && *kind != AudioFileKind::Wav)
-        return write_encoded(path, *kind, wav);
+        return write_encoded(path, *kind, speech);
     errno = 0;
-    if (replace_file(path, wav))
+    if (replace_file(path, WavFile::wrap(speech)))
         return std::nullopt;
     return system_error_text(errno);
 }
 
 } // namespace
 
-void AudioExport::save_voice(const QByteArray &audio_buffer, FileDialog &dialog)
+void AudioExport::save_voice(const PcmAudio &speech, FileDialog &dialog)
 {
-    if (audio_buffer.isEmpty()) {
+    if (speech.bytes.isEmpty()) {
         message_box::information(QStringLiteral("请先合成语音再进行导出！"));
         return;
     }
@@ -69,7 +51,7 @@ void AudioExport::save_voice(const QByteArray &audio_buffer, FileDialog &dialog)
     const std::optional<QString> path = dialog.exec();
     if (!path)
         return;
-    if (const std::optional<QString> why = write_file(*path, audio_buffer))
+    if (const std::optional<QString> why = write_file(*path, speech))
         message_box::information(file_failure_message(QStringLiteral("导出失败"), *path, *why));
     else
         message_box::information(QStringLiteral("导出成功:") + QDir::toNativeSeparators(*path));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QByteArray>
+#include "audio/pcm_audio.h"
 
 class FileDialog;
 
@@ -14,5 +14,5 @@ public:
     // letter case), anything else gets the whole WAV. The file is written beside the target
     // and renamed over it, so a failed save leaves any earlier file as it was and says why.
     // Playback is not touched.
-    static void save_voice(const QByteArray &audio_buffer, FileDialog &dialog);
+    static void save_voice(const PcmAudio &speech, FileDialog &dialog);
 };

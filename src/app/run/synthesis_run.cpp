@@ -5,7 +5,6 @@
 #include "app/status_texts.h"
 #include "app/text/text_box.h"
 #include "audio/audio_player.h"
-#include "audio/wav_builder.h"
 #include "engine/audio_collection.h"
 #include "engine/engine_text.h"
 #include "engine/session_params.h"
@@ -119,12 +118,12 @@ void SynthesisRun::collect()
                                                  : status_of(status_text::kNothingToSpeak));
         return;
     }
-    const QByteArray wav = WavBuilder::wrap(audio, m_format);
+    const PcmAudio speech{m_format, audio};
     AudioPlayer::stop_all();
     bool heard = false;
-    AudioPlayer::play(wav, false, &heard);
+    AudioPlayer::play(speech, false, &heard);
     set_busy(false);
-    m_last_wav = wav;
+    m_last_speech = speech;
     // The speech can still be saved, so the run succeeded; only the listening did not.
     m_show_status(heard ? status_of(status_text::kDone) : status_of(status_text::kDoneWithoutSound));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/options/option_boxes.h"
+#include "audio/pcm_audio.h"
 #include "platform/pcm_format.h"
 
 #include <QByteArray>
@@ -15,7 +16,7 @@ class VoiceCatalogue;
 
 // One synthesis of the text box content: checks, a fresh engine session, the text handed
 // over in one piece, the audio collected while the window keeps handling events, then the
-// WAV played and kept for saving. Everything the user sees goes to the status panel.
+// speech played and kept for saving. Everything the user sees goes to the status panel.
 class SynthesisRun final {
 public:
     using StatusSink = std::function<void(const QString &)>;
@@ -25,8 +26,8 @@ public:
 
     void start();
     void set_busy(bool busy);
-    // The complete WAV of the last run that reached its end; empty before the first.
-    const QByteArray &last_wav() const { return m_last_wav; }
+    // The speech of the last run that reached its end; no bytes before the first.
+    const PcmAudio &last_speech() const { return m_last_speech; }
 
     // Makes a run under way stop polling at its next pass without calling the engine again,
     // so the session can be ended and the engine finalised under it (closing the window).
@@ -54,5 +55,5 @@ private:
     bool m_abandoned = false;
     int m_no_audio_timeout_ms = 10000;
     PcmFormat m_format;
-    QByteArray m_last_wav;
+    PcmAudio m_last_speech;
 };

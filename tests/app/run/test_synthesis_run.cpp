@@ -18,7 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QtEndian>
 #include <dlfcn.h>
 
 namespace {
@@ -117,7 +116,7 @@ class TestSynthesisRun final : public QObject {
 
 private slots:
     void realEngine_speaksTheDesignedSentence();
-    void run_reportsEachStageAndKeepsWav();
+    void run_reportsEachStageAndKeepsTheSpeech();
     void run_sendsUntrimmedTextAsGbkBytes();
     void run_onlySpaces_asksForTextAndFocusesBox();
     void run_onlyLineBreaks_isSent();
@@ -150,10 +149,10 @@ void TestSynthesisRun::realEngine_speaksTheDesignedSentence()
         QCOMPARE(shown.value(0), QStringLiteral("成功发送转换文本,等待返回结果中..."));
         QVERIFY(shown.contains(QStringLiteral("正在合成语音,请稍候...")));
         QCOMPARE(shown.constLast(), QStringLiteral("语音已合成"));
-        const QByteArray &wav = w.window->synthesis_run().last_wav();
-        QCOMPARE(qFromLittleEndian<quint32>(wav.constData() + 24), 16000u);
+        const PcmAudio &speech = w.window->synthesis_run().last_speech();
+        QCOMPARE(speech.format, PcmFormat{16000});
         // Twelve syllables: between one and six seconds of 16 kHz 16-bit speech.
-        const qsizetype audio = wav.size() - 44;
+        const qsizetype audio = speech.bytes.size();
         QVERIFY2(audio > 32000 && audio < 6 * 32000, qPrintable(QString::number(audio)));
         QVERIFY(w.c().start->isEnabled());
         w.window->on_close_query();
@@ -217,19 +216,18 @@ void TestSynthesisRun::realEngine_getsTheTextInTheAnnouncedEncoding()
     QVERIFY2(QString::fromLatin1(log).contains(put, Qt::CaseInsensitive), log.constData());
 }
 
-void TestSynthesisRun::run_reportsEachStageAndKeepsWav()
+void TestSynthesisRun::run_reportsEachStageAndKeepsTheSpeech()
 {
     ScriptedWindow w("chunks=3;chunk_bytes=640");
     w.start();
     QCOMPARE(w.shown(), (QStringList{QStringLiteral("成功发送转换文本,等待返回结果中..."),
                                      QStringLiteral("正在合成语音,请稍候..."), QStringLiteral("正在合成语音,请稍候..."),
                                      QStringLiteral("正在合成语音,请稍候..."), QStringLiteral("语音已合成")}));
-    QCOMPARE(w.window->synthesis_run().last_wav().size(), 44 + 3 * 640);
-    QCOMPARE(w.window->synthesis_run().last_wav().left(4), QByteArray("RIFF"));
+    QCOMPARE(w.window->synthesis_run().last_speech().bytes.size(), 3 * 640);
     // 16 kHz by default, and the chunks in the order they came.
-    QCOMPARE(qFromLittleEndian<quint32>(w.window->synthesis_run().last_wav().constData() + 24), 16000u);
-    QCOMPARE(w.window->synthesis_run().last_wav().mid(44, 640), QByteArray(640, '\x01'));
-    QCOMPARE(w.window->synthesis_run().last_wav().right(640), QByteArray(640, '\x03'));
+    QCOMPARE(w.window->synthesis_run().last_speech().format.rate, 16000u);
+    QCOMPARE(w.window->synthesis_run().last_speech().bytes.left(640), QByteArray(640, '\x01'));
+    QCOMPARE(w.window->synthesis_run().last_speech().bytes.right(640), QByteArray(640, '\x03'));
     QVERIFY(w.c().start->isEnabled());
     QCOMPARE(w.c().start->text(), QStringLiteral("开始合成"));
     const QStringList calls = w.calls();
@@ -330,7 +328,7 @@ void TestSynthesisRun::failedSessionStart_leavesIdEmpty()
     QVERIFY(w.engine.session_id().isEmpty());
     QVERIFY(w.c().start->isEnabled());
     // The earlier result stays; the next run ends no session first.
-    QCOMPARE(w.window->synthesis_run().last_wav().size(), 44 + 640);
+    QCOMPARE(w.window->synthesis_run().last_speech().bytes.size(), 640);
     w.configure("chunks=1");
     w.start();
     QCOMPARE(count_prefix(w.calls(), QStringLiteral("QTTSSessionEnd")), 0);
@@ -343,18 +341,18 @@ void TestSynthesisRun::failedTextPut_clearsBusyAndKeepsSession()
     QCOMPARE(w.shown().constLast(), QStringLiteral("发送转换文本失败"));
     QVERIFY(w.c().start->isEnabled());
     QVERIFY(!w.engine.session_id().isEmpty());
-    QVERIFY(w.window->synthesis_run().last_wav().isEmpty());
+    QVERIFY(w.window->synthesis_run().last_speech().bytes.isEmpty());
 }
 
 void TestSynthesisRun::engineError_endsRunAndKeepsPreviousResult()
 {
     ScriptedWindow w("chunks=2;chunk_bytes=100");
     w.start();
-    const QByteArray previous = w.window->synthesis_run().last_wav();
+    const QByteArray previous = w.window->synthesis_run().last_speech().bytes;
     w.configure("chunks=4;error_at=2");
     w.start();
     QCOMPARE(w.shown().constLast(), QStringLiteral("合成失败，请重试"));
-    QCOMPARE(w.window->synthesis_run().last_wav(), previous);
+    QCOMPARE(w.window->synthesis_run().last_speech().bytes, previous);
     QVERIFY(w.c().start->isEnabled());
     QCOMPARE(w.c().start->text(), QStringLiteral("开始合成"));
 }
@@ -369,7 +367,7 @@ void TestSynthesisRun::engineThatNeverFinishes_endsAfterTimeout()
     QVERIFY(timer.elapsed() >= 300);
     QCOMPARE(w.shown().constLast(), QStringLiteral("合成失败，请重试"));
     QVERIFY(w.c().start->isEnabled());
-    QVERIFY(w.window->synthesis_run().last_wav().isEmpty());
+    QVERIFY(w.window->synthesis_run().last_speech().bytes.isEmpty());
 }
 
 void TestSynthesisRun::noAudio_saysNothingToSpeakAndKeepsPreviousResult()
@@ -377,13 +375,13 @@ void TestSynthesisRun::noAudio_saysNothingToSpeakAndKeepsPreviousResult()
     // Four seconds of audio, still playing when the second run ends.
     ScriptedWindow w("chunks=4;chunk_bytes=32000;empty_polls=0");
     w.start();
-    const QByteArray previous = w.window->synthesis_run().last_wav();
+    const QByteArray previous = w.window->synthesis_run().last_speech().bytes;
     w.configure("chunks=0");
     w.statuses->clear();
     w.start();
     QCOMPARE(w.shown(),
              (QStringList{QStringLiteral("成功发送转换文本,等待返回结果中..."), QStringLiteral("没有可合成的语音")}));
-    QCOMPARE(w.window->synthesis_run().last_wav(), previous);
+    QCOMPARE(w.window->synthesis_run().last_speech().bytes, previous);
     QVERIFY(w.c().start->isEnabled());
     QVERIFY(!AudioPlayer::wait_idle(100));
 }
@@ -409,7 +407,7 @@ void TestSynthesisRun::soundOutputUnavailable_saysSoAndKeepsWav()
     AudioPlayer::stop_all();
     QCOMPARE(w.shown().last(), QStringLiteral("语音已合成，但无法打开声音设备"));
     // Saving does not need the sound output.
-    QCOMPARE(w.window->synthesis_run().last_wav().size(), 44 + 2 * 640);
+    QCOMPARE(w.window->synthesis_run().last_speech().bytes.size(), 2 * 640);
     QVERIFY(w.c().start->isEnabled());
 }
 
@@ -432,7 +430,7 @@ void TestSynthesisRun::duringRun_onlyStartIsDisabledAndFormatOfTheSessionIsKept(
     QCOMPARE(w.c().text->toPlainText(), QString());
     // The session was begun at 16 kHz: the header says what the audio is.
     QVERIFY(w.calls().constFirst().endsWith(QStringLiteral("auf=audio/L16;rate=16000,rdn=0")));
-    QCOMPARE(qFromLittleEndian<quint32>(w.window->synthesis_run().last_wav().constData() + 24), 16000u);
+    QCOMPARE(w.window->synthesis_run().last_speech().format.rate, 16000u);
 }
 
 void TestSynthesisRun::closeDuringRun_endsSessionOnceAndNeverPollsAfterFini()
@@ -445,7 +443,7 @@ void TestSynthesisRun::closeDuringRun_endsSessionOnceAndNeverPollsAfterFini()
     QCOMPARE(count_prefix(calls, QStringLiteral("QTTSSessionEnd")), 1);
     QCOMPARE(calls.constLast(), QStringLiteral("QTTSFini"));
     QVERIFY(!w.window->isVisible());
-    QVERIFY(w.window->synthesis_run().last_wav().isEmpty());
+    QVERIFY(w.window->synthesis_run().last_speech().bytes.isEmpty());
 }
 
 QTEST_MAIN(TestSynthesisRun)

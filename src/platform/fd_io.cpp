@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "say/fd_io.h"
+#include "platform/fd_io.h"
 
 #include <cerrno>
 #include <unistd.h>

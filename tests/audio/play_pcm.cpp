@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Plays a WAV file through the sound output like the program does, for the sound round trip.
-//   play_wav FILE [--stop-after MS]
-// Exit codes: 0 played (or stopped), 1 usage or unreadable file, 2 not a playable WAV,
+// Plays 16-bit mono little-endian PCM through the sound output like the program does, for the
+// sound round trip.
+//   play_pcm FILE RATE [--stop-after MS]
+// Exit codes: 0 played (or stopped), 1 usage or unreadable file, 2 nothing to play,
 // 3 no sound device, 4 did not end in time.
 
 #include "audio/audio_player.h"
@@ -18,8 +19,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 2 && !(args.size() == 4 && args[2] == QStringLiteral("--stop-after"))) {
-        std::fprintf(stderr, "usage: play_wav FILE [--stop-after MS]\n");
+    const uint rate = args.value(2).toUInt();
+    if (rate == 0 || !(args.size() == 3 || (args.size() == 5 && args[3] == QStringLiteral("--stop-after")))) {
+        std::fprintf(stderr, "usage: play_pcm FILE RATE [--stop-after MS]\n");
         return 1;
     }
     QFile file(args[1]);
@@ -27,7 +29,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot read %s\n", qPrintable(args[1]));
         return 1;
     }
-    const QByteArray wav = file.readAll();
+    const PcmAudio sound{PcmFormat{rate}, file.readAll()};
 
     unsigned devices = 0;
     if (sound_output_device_count(&devices) != SoundResult::Ok || devices == 0) {
@@ -36,10 +38,10 @@ int main(int argc, char **argv)
     }
     QElapsedTimer timer;
     timer.start();
-    if (!AudioPlayer::play(wav))
+    if (!AudioPlayer::play(sound))
         return 2;
-    if (args.size() == 4) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(args[3].toInt()));
+    if (args.size() == 5) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(args[4].toInt()));
         AudioPlayer::stop_all();
     }
     const bool ended = AudioPlayer::wait_idle(60000);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/wav_builder.h"
+#include "audio/wav_file.h"
 
 #include <QFile>
 #include <QProcess>
@@ -30,7 +30,7 @@ quint16 u16_at(const QByteArray &bytes, int offset)
 
 } // namespace
 
-class TestWavBuilder final : public QObject {
+class TestWavFile final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -40,7 +40,7 @@ private slots:
     void wrap_readBackByIndependentReader();
 };
 
-void TestWavBuilder::wrap_writesFixedHeaderBeforeAudio_data()
+void TestWavFile::wrap_writesFixedHeaderBeforeAudio_data()
 {
     QTest::addColumn<int>("length");
     QTest::addColumn<quint32>("rate");
@@ -55,7 +55,7 @@ void TestWavBuilder::wrap_writesFixedHeaderBeforeAudio_data()
     QTest::newRow("one byte") << 1 << 16000u << 45 << 37u << 32000u;
 }
 
-void TestWavBuilder::wrap_writesFixedHeaderBeforeAudio()
+void TestWavFile::wrap_writesFixedHeaderBeforeAudio()
 {
     QFETCH(int, length);
     QFETCH(quint32, rate);
@@ -63,7 +63,7 @@ void TestWavBuilder::wrap_writesFixedHeaderBeforeAudio()
     QFETCH(quint32, riffSize);
     QFETCH(quint32, byteRate);
     const QByteArray audio = audio_of(length);
-    const QByteArray wav = WavBuilder::wrap(audio, PcmFormat{rate});
+    const QByteArray wav = WavFile::wrap(PcmAudio{PcmFormat{rate}, audio});
 
     QCOMPARE(wav.size(), fileSize);
     QCOMPARE(wav.first(4), QByteArray("RIFF"));
@@ -81,7 +81,7 @@ void TestWavBuilder::wrap_writesFixedHeaderBeforeAudio()
     QCOMPARE(wav.mid(44), audio);
 }
 
-void TestWavBuilder::wrap_readBackByIndependentReader()
+void TestWavFile::wrap_readBackByIndependentReader()
 {
     QFETCH(int, length);
     QFETCH(quint32, rate);
@@ -94,7 +94,7 @@ void TestWavBuilder::wrap_readBackByIndependentReader()
     const QByteArray audio = audio_of(length);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(WavBuilder::wrap(audio, PcmFormat{rate})), qint64(length + WavBuilder::kHeaderSize));
+    QCOMPARE(file.write(WavFile::wrap(PcmAudio{PcmFormat{rate}, audio})), qint64(length + WavFile::kHeaderSize));
     file.close();
 
     const QString reader = QStringLiteral(
@@ -115,5 +115,5 @@ void TestWavBuilder::wrap_readBackByIndependentReader()
     QCOMPARE(lines.at(1), audio.first(length - length % 2).toHex());
 }
 
-QTEST_GUILESS_MAIN(TestWavBuilder)
-#include "test_wav_builder.moc"
+QTEST_GUILESS_MAIN(TestWavFile)
+#include "test_wav_file.moc"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/wav_builder.h"
+#include "audio/wav_file.h"
 
 #include <QtEndian>
 
@@ -7,7 +7,7 @@ namespace {
 
 constexpr quint32 kFormatChunkSize = 16;
 // RIFF size counts everything after its own field except the audio.
-constexpr quint32 kRiffOverhead = WavBuilder::kHeaderSize - 8;
+constexpr quint32 kRiffOverhead = WavFile::kHeaderSize - 8;
 
 template <typename T> QByteArray little_endian(T value)
 {
@@ -18,7 +18,7 @@ template <typename T> QByteArray little_endian(T value)
 
 } // namespace
 
-QByteArray WavBuilder::header(const PcmFormat &format, quint32 data_bytes)
+QByteArray WavFile::header(const PcmFormat &format, quint32 data_bytes)
 {
     QByteArray wav;
     wav.reserve(kHeaderSize);
@@ -28,9 +28,9 @@ QByteArray WavBuilder::header(const PcmFormat &format, quint32 data_bytes)
     return wav;
 }
 
-QByteArray WavBuilder::wrap(QByteArrayView audio, const PcmFormat &format)
+QByteArray WavFile::wrap(const PcmAudio &audio)
 {
-    QByteArray wav = header(format, static_cast<quint32>(audio.size()));
-    wav.append(audio.data(), audio.size());
+    QByteArray wav = header(audio.format, static_cast<quint32>(audio.bytes.size()));
+    wav.append(audio.bytes);
     return wav;
 }

@@ -4,9 +4,9 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-// Whole reads and writes on file descriptors (pipes between the tool and its workers).
-// A signal that interrupts a call ends it with false (EINTR) when stop_on_signal is set, so
-// an interrupt is noticed at once.
+// Whole reads and writes on file descriptors: files, and the pipes between lumeno-say and its
+// workers. A signal that interrupts a read ends it with false (EINTR) when stop_on_signal is
+// set, so an interrupt is noticed at once.
 namespace fd_io {
 
 bool write_all(int fd, QByteArrayView bytes);
