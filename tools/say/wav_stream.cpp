@@ -7,7 +7,6 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 WavStream::WavStream(const QString &target, const PcmFormat &format, qint64 max_data)
@@ -27,8 +26,6 @@ WavStream::WavStream(const QString &target, const PcmFormat &format, qint64 max_
         failed_with(errno);
         return;
     }
-    struct stat info {};
-    m_sequential = ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode);
     m_open = !failed_with(fd_io::write_all_or_reason(m_fd, WavFile::header(m_format, 0)));
 }
 
@@ -64,7 +61,8 @@ bool WavStream::finish()
     if (!m_open)
         return false;
     m_open = false;
-    if (!m_sequential) {
+    // A device or a pipe is written in place, and its header cannot be rewritten.
+    if (!m_pending.direct()) {
         const QByteArray sized = WavFile::header(m_format, static_cast<quint32>(m_data));
         if (::lseek(m_fd, 0, SEEK_SET) != 0)
             return !failed_with(errno);

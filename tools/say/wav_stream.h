@@ -26,7 +26,6 @@ private:
     PendingFile m_pending;
     QString m_target;
     int m_fd = -1;
-    bool m_sequential = false; // a device or a pipe: the header cannot be rewritten
     PcmFormat m_format;
     qint64 m_max_data;
     qint64 m_data = 0;
